@@ -1,0 +1,51 @@
+// Operations of the instance that open help, web pages and message boxes.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "log/log.h"
+#include "plugin/client_plugin.h"
+#include "ui/framework/gui_module.h"
+
+namespace {
+// String ids of the resource library.
+constexpr unsigned kAboutCaption = 214;
+constexpr unsigned kAboutText = 215;
+constexpr unsigned kHelpDocument = 224;
+constexpr unsigned kWebAddress = 230;
+constexpr INT_PTR kShellErrorLimit = 32;
+}  // namespace
+
+int client_plugin::setup() {
+  // The configuration sheet is built by the user-interface pages; until they are present there is
+  // nothing to show.
+  return 0;
+}
+
+void client_plugin::open_help_document() {
+  gui_module* gui = current_gui_module();
+  text path(gui ? gui->help_root().c_str() : "");
+  path.append(load_resource_string(kHelpDocument));
+  RLOG("[i] opening \"%s\"", path.c_str());
+  ShellExecuteA(owner_window(), nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void client_plugin::open_web_page() {
+  text address = load_resource_string(kWebAddress);
+  RLOG("[i] opening \"%s\"", address.c_str());
+  INT_PTR result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (result <= kShellErrorLimit) RLOG("[i] error code 0x%0X", static_cast<unsigned>(result));
+}
+
+void client_plugin::show_about() {
+  text caption = load_resource_string(kAboutCaption);
+  text body = load_resource_string(kAboutText);
+  HWND owner = GetActiveWindow();
+  HWND top = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
+  MessageBoxA(top ? top : owner, body.c_str(), caption.c_str(), MB_OK);
+}
+
+bool tb_plugin::engine_query(void*) {
+  // No engine connection exists in this build.
+  return false;
+}

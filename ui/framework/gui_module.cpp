@@ -1,0 +1,85 @@
+#include "ui/framework/gui_module.h"
+
+#include <commctrl.h>
+
+#include "common/paths.h"
+
+namespace {
+gui_module* g_current = nullptr;
+
+constexpr DWORD kCommonControlClasses = 0x4FF;  // the Windows 95 classes and the cool bar classes
+constexpr int kStringStep = 256;
+
+typedef BOOL(WINAPI* init_common_controls_fn)(const INITCOMMONCONTROLSEX*);
+
+// Looked up by name, so that the module does not import the common controls library for the host.
+void init_common_controls() {
+  HMODULE comctl = GetModuleHandleA("comctl32.dll");
+  if (!comctl) comctl = LoadLibraryA("comctl32.dll");
+  if (!comctl) return;
+  auto init = reinterpret_cast<init_common_controls_fn>(
+      reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
+  if (!init) return;
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), kCommonControlClasses};
+  init(&icc);
+}
+}  // namespace
+
+gui_module::gui_module(HINSTANCE instance) {
+  if (!g_current) g_current = this;
+  init(instance);
+}
+
+gui_module::~gui_module() {
+  if (g_current == this) g_current = nullptr;
+}
+
+bool gui_module::init(HINSTANCE instance) {
+  module_instance_ = instance;
+  resource_instance_ = instance;
+  init_common_controls();
+  return true;
+}
+
+bool gui_module::term() {
+  module_instance_ = nullptr;
+  resource_instance_ = nullptr;
+  return true;
+}
+
+int gui_module::run_message_loop() {
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return term();
+}
+
+void gui_module::set_help_root(const char* path) {
+  help_root_.assign(path);
+  path_add_backslash(help_root_);
+}
+
+gui_module* current_gui_module() { return g_current; }
+
+HINSTANCE resource_instance() { return g_current ? g_current->resource_instance() : nullptr; }
+
+// Grows the buffer while the string fills it up to its last two characters.
+text load_resource_string(unsigned id) {
+  text out;
+  HINSTANCE instance = resource_instance();
+  if (!instance) return out;
+  for (int size = kStringStep;; size += kStringStep) {
+    char* buf = out.buffer(static_cast<size_t>(size));
+    int n = LoadStringA(instance, id, buf, size);
+    if (n <= 0) {
+      out.set_length(0);
+      return out;
+    }
+    if (n < size - 2) {
+      out.set_length(static_cast<size_t>(n));
+      return out;
+    }
+  }
+}
