@@ -1,0 +1,14 @@
+// The resource library of the plug-in's user interface. Besides its resources it has one code entry,
+// ordinal 1: the plug-in passes the interface numbers it was built against, and the library accepts
+// exactly the numbers of the resources it carries, so that a plug-in never runs with templates and
+// strings laid out for another release.
+#include <windows.h>
+
+namespace {
+constexpr DWORD kInterfaceNumbers[4] = {249, 32791, 1344, 247};
+}
+
+extern "C" BOOL WINAPI rk_gui_accepts(DWORD a, DWORD b, DWORD c, DWORD d) {
+  return a == kInterfaceNumbers[0] && b == kInterfaceNumbers[1] && c == kInterfaceNumbers[2] &&
+         d == kInterfaceNumbers[3];
+}
