@@ -1,0 +1,37 @@
+// The saved model: the classifier's whole state as bytes, and back.
+//
+// Format (all integers little-endian):
+//   0   4  magic "SFLM"
+//   4   2  format version (model_format_version)
+//   6   2  tokenizer version (a model is only valid for the tokenizer that trained it)
+//   8      tokenizer parameters: u32 raw_prefix, u8 header_words, u8 body_words, u8 body_pairs,
+//          u32 max_words, u32 max_field_bytes
+//          model parameters: u8 table_bits, f32 learn_rate, f32 thick_margin
+//          calibration: f32 ham_slope, f32 spam_slope
+//          counters: u64 messages[2], tokens[2], marks[2] (good first, then spam)
+//          f32 bias
+//          u8 weight encoding: 0 dense (2^table_bits f32), 1 sparse (u32 count, then per non-zero
+//          weight the varint gap from the previous slot + 1, and its f32)
+//  end-4   4  CRC-32 of every byte before it
+// Decoding reads the bytes as hostile: every field is bounds-checked, every value range-checked,
+// nothing may follow the checksum.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "sfl_ipc/core/classifier.h"
+
+namespace sfl {
+
+constexpr uint16_t model_format_version = 1;
+
+enum class model_load { ok, corrupt, other_version };
+
+std::vector<uint8_t> encode_model(const classifier& c);
+
+// On ok, *out holds the decoded state; otherwise *out is untouched.
+model_load decode_model(const uint8_t* data, size_t size, classifier* out);
+
+}  // namespace sfl

@@ -1,0 +1,150 @@
+#include "sfl_ipc/core/tokenizer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace sfl {
+
+namespace {
+
+constexpr size_t gram_size = 4;
+constexpr size_t min_word = 2;
+constexpr size_t max_word = 40;  // longer runs are encoded blobs, not words
+
+uint32_t fmix32(uint32_t h) {
+    h ^= h >> 16;
+    h *= 0x85ebca6bu;
+    h ^= h >> 13;
+    h *= 0xc2b2ae35u;
+    h ^= h >> 16;
+    return h;
+}
+
+uint32_t gram_hash(const char* p) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < gram_size; ++i) v |= static_cast<uint32_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    return fmix32(v ^ 0x9e3779b9u);
+}
+
+uint32_t fnv_bytes(uint32_t h, std::string_view s) {
+    for (unsigned char c : s) h = (h ^ c) * 16777619u;
+    return h;
+}
+
+uint32_t text_hash(feature_kind kind, std::string_view tag, std::string_view a, std::string_view b) {
+    uint32_t h = (2166136261u ^ static_cast<uint8_t>(kind)) * 16777619u;
+    h = fnv_bytes(h, tag);
+    h = (h ^ 0xffu) * 16777619u;  // separator: no tag/text split collides with another
+    h = fnv_bytes(h, a);
+    h = (h ^ 0xfeu) * 16777619u;
+    h = fnv_bytes(h, b);
+    return fmix32(h);
+}
+
+bool word_byte(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c >= 0x80 ||
+           c == '$' || c == '\'' || c == '-' || c == '_' || c == '.' || c == '@' || c == '!';
+}
+
+bool edge_punct(unsigned char c) { return c == '.' || c == '\'' || c == '-' || c == '_'; }
+
+// Calls f(word) for each word of `text`, at most `limit` words; returns how many.
+template <class F>
+size_t for_each_word(std::string_view text, size_t limit, F&& f) {
+    size_t count = 0;
+    size_t i = 0;
+    while (i < text.size() && count < limit) {
+        while (i < text.size() && !word_byte(text[i])) ++i;
+        size_t start = i;
+        while (i < text.size() && word_byte(text[i])) ++i;
+        std::string_view w = text.substr(start, i - start);
+        while (!w.empty() && edge_punct(w.front())) w.remove_prefix(1);
+        while (!w.empty() && edge_punct(w.back())) w.remove_suffix(1);
+        if (w.size() < min_word || w.size() > max_word) continue;
+        f(w);
+        ++count;
+    }
+    return count;
+}
+
+template <class Sink>
+void visit_features(std::string_view raw, const tokenizer_params& p, Sink& sink) {
+    size_t prefix = std::min<size_t>(raw.size(), p.raw_prefix);
+    for (size_t i = 0; i + gram_size <= prefix; ++i) sink.gram(raw.data() + i);
+    if (!p.header_words && !p.body_words) return;
+    parsed_message msg = parse_message(raw, p.limits);
+    if (p.header_words) {
+        for (const header_field& f : msg.fields) {
+            std::string_view v = std::string_view(f.value).substr(0, p.max_field_bytes);
+            for_each_word(v, max_word, [&](std::string_view w) { sink.text(feature_kind::header_word, f.name, w, {}); });
+        }
+    }
+    if (!p.body_words) return;
+    std::string_view prev;
+    for_each_word(msg.body_text, p.max_words, [&](std::string_view w) {
+        sink.text(feature_kind::body_word, {}, w, {});
+        if (p.body_pairs && !prev.empty()) sink.text(feature_kind::body_pair, {}, prev, w);
+        prev = w;
+    });
+}
+
+struct hash_sink {
+    std::vector<uint32_t>* out;
+    void gram(const char* p) { out->push_back(gram_hash(p)); }
+    void text(feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {
+        out->push_back(text_hash(k, tag, a, b));
+    }
+};
+
+void append_escaped(std::string_view bytes, std::string* out) {
+    for (unsigned char c : bytes) {
+        if (c >= 33 && c < 127 && c != '\\') {
+            out->push_back(static_cast<char>(c));
+        } else {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x", c);
+            out->append(buf);
+        }
+    }
+}
+
+struct name_sink {
+    std::vector<named_feature>* out;
+    void gram(const char* p) {
+        named_feature f{gram_hash(p), "4g:"};
+        append_escaped(std::string_view(p, gram_size), &f.name);
+        out->push_back(std::move(f));
+    }
+    void text(feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {
+        named_feature f{text_hash(k, tag, a, b), std::string()};
+        if (k == feature_kind::header_word) {
+            f.name = "h:";
+            append_escaped(tag, &f.name);
+            f.name += ':';
+        } else {
+            f.name = (k == feature_kind::body_word) ? "b:" : "p:";
+        }
+        append_escaped(a, &f.name);
+        if (k == feature_kind::body_pair) {
+            f.name += '+';
+            append_escaped(b, &f.name);
+        }
+        out->push_back(std::move(f));
+    }
+};
+
+}  // namespace
+
+void extract_features(std::string_view raw, const tokenizer_params& params, std::vector<uint32_t>* hashes) {
+    hashes->clear();
+    hash_sink sink{hashes};
+    visit_features(raw, params, sink);
+}
+
+void extract_named_features(std::string_view raw, const tokenizer_params& params, std::vector<named_feature>* out) {
+    out->clear();
+    name_sink sink{out};
+    visit_features(raw, params, sink);
+}
+
+}  // namespace sfl

@@ -1,0 +1,44 @@
+// Turns a raw message into hashed features:
+//  - byte 4-grams of the first `raw_prefix` bytes of the raw text (headers and body as they stand:
+//    robust to obfuscation, encodings and languages);
+//  - words of the decoded header fields, tagged by field name;
+//  - words, and optionally adjacent word pairs, of the decoded body text.
+// Each feature is a 32-bit hash of its kind, tag and bytes. Any change here that alters the hashes
+// must bump `tokenizer_version`: a stored model is only valid for the tokenizer that trained it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sfl_ipc/core/mime.h"
+
+namespace sfl {
+
+constexpr uint32_t tokenizer_version = 1;
+
+struct tokenizer_params {
+    uint32_t raw_prefix = 3000;       // bytes of raw text that give 4-grams
+    bool header_words = true;
+    bool body_words = true;
+    bool body_pairs = false;          // adjacent body word pairs
+    uint32_t max_words = 3000;        // body words looked at
+    uint32_t max_field_bytes = 1024;  // bytes of one header field looked at
+    mime_limits limits;
+};
+
+enum class feature_kind : uint8_t { byte_gram = 1, header_word = 2, body_word = 3, body_pair = 4 };
+
+struct named_feature {
+    uint32_t hash;
+    std::string name;  // printable: non-printing bytes escaped as \xNN
+};
+
+// Feature hashes of a message, in order of appearance, repeats included.
+void extract_features(std::string_view raw, const tokenizer_params& params, std::vector<uint32_t>* hashes);
+
+// The same features with printable names, for explanations and for pinning the tokenizer in tests.
+void extract_named_features(std::string_view raw, const tokenizer_params& params, std::vector<named_feature>* out);
+
+}  // namespace sfl
