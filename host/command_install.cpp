@@ -1,0 +1,70 @@
+// install: lays the product out as its installer would: the modules in one folder, help and log
+// folders beside them, and the folders recorded in the machine-wide registry where the plug-in reads them.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "host/commands.h"
+
+namespace {
+
+constexpr const char* kDefaultFolder = "C:\\Program Files\\Kestrom\\Corvane Suite\\";
+constexpr const char* kPathsKey = "Software\\Kestrom\\Corvane Suite\\Paths";
+const char* const kModules[] = {"plughost.exe", "relaymx.tbp", "rk_gui.dll", "sfl_ipc.dll"};
+
+bool make_folders(const std::string& path) {
+  for (size_t i = path.find('\\', 3); i != std::string::npos; i = path.find('\\', i + 1))
+    CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool set_value(HKEY key, const char* name, const std::string& value) {
+  return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool record_paths(const std::string& root) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPathsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  bool ok = set_value(key, "AntispamRoot", root) && set_value(key, "AntispamHelp", root + "help\\") &&
+            set_value(key, "AntispamLog", root + "log\\") && set_value(key, "rk_gui.dll", root + "rk_gui.dll");
+  RegCloseKey(key);
+  return ok;
+}
+
+}  // namespace
+
+int command_install(const std::vector<std::string>& args, const host_options&) {
+  if (args.size() > 1) {
+    std::fprintf(stderr, "plughost: install takes at most one folder\n");
+    return 2;
+  }
+  std::string root = args.empty() ? kDefaultFolder : args[0];
+  if (root.back() != '\\') root += '\\';
+  if (!make_folders(root) || !make_folders(root + "help\\") || !make_folders(root + "log\\")) {
+    std::fprintf(stderr, "plughost: cannot create %s\n", root.c_str());
+    return 1;
+  }
+  std::string from = host_folder();
+  for (const char* name : kModules) {
+    std::string source = from + name;
+    if (GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      std::printf("skipped:   %s (not built)\n", name);
+      continue;
+    }
+    if (source != root + name && !CopyFileA(source.c_str(), (root + name).c_str(), FALSE)) {
+      std::fprintf(stderr, "plughost: cannot copy %s to %s (error %lu)\n", name, root.c_str(), GetLastError());
+      return 1;
+    }
+    std::printf("installed: %s%s\n", root.c_str(), name);
+  }
+  if (!record_paths(root)) {
+    std::fprintf(stderr, "plughost: cannot record the product folders in the registry\n");
+    return 1;
+  }
+  std::printf("recorded:  HKLM\\%s (AntispamRoot, AntispamHelp, AntispamLog, rk_gui.dll)\n", kPathsKey);
+  return 0;
+}

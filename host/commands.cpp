@@ -1,0 +1,42 @@
+#include "host/commands.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+struct command {
+  const char* name;
+  const char* usage;
+  int (*run)(const std::vector<std::string>&, const host_options&);
+};
+
+const command kCommands[] = {
+    {"info", "info                    load the plug-in, start it, print its name, version and status", command_info},
+    {"install", "install [DIR]           lay the product out in DIR (default C:\\Program Files\\Kestrom\\Corvane Suite)\n"
+                "                          and record its folders in the machine-wide registry",
+     command_install},
+};
+
+}  // namespace
+
+std::string host_folder() {
+  char buf[MAX_PATH + 1] = {};
+  DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+  std::string path(buf, n);
+  return path.substr(0, path.rfind('\\') + 1);
+}
+
+std::string command_help() {
+  std::string out;
+  for (const command& c : kCommands) out += std::string("  ") + c.usage + "\n";
+  return out;
+}
+
+int run_command(const std::string& name, const std::vector<std::string>& args, const host_options& options) {
+  for (const command& c : kCommands)
+    if (name == c.name) return c.run(args, options);
+  std::fprintf(stderr, "plughost: unknown command '%s' (see --help)\n", name.c_str());
+  return 2;
+}

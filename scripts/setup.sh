@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the main job need on a Debian machine. Idempotent: packages
+# that are already there are not asked for again, so a warm machine skips this in a second.
+set -euo pipefail
+packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xauth
+          libgtest-dev googletest python3 npm)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

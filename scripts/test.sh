@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# The whole test suite from a fresh machine: set-up, build, then every test program, the Windows
+# ones under Wine (in the build's private prefix, on a virtual display) and the native ones directly.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh"
+build=${BUILD_DIR:-$root/build}
+(cd "$build-native" && ctest --output-on-failure -j"$(nproc)")
+cd "$build"
+xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j"$(nproc)"
