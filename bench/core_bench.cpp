@@ -86,10 +86,11 @@ double one_minus_roca(std::vector<result> rows, Key key) {
 
 void print_figures(const char* name, const std::vector<result>& rows) {
     int ham = 0, spam = 0, fp = 0, fn = 0, unsure_spam = 0, unsure_ham = 0;
-    std::vector<double> ham_margins;
+    std::vector<double> ham_margins, spam_margins;
     for (const result& r : rows) {
         if (r.spam) {
             ++spam;
+            spam_margins.push_back(r.margin);
             fn += r.score < unsure_threshold;
             unsure_spam += r.score >= unsure_threshold && r.score < spam_threshold;
         } else {
@@ -107,6 +108,10 @@ void print_figures(const char* name, const std::vector<result>& rows) {
                 fn, spam, 100.0 * fn / std::max(spam, 1), unsure_spam, unsure_ham);
     std::printf("  top ham margins:");
     for (size_t i = 0; i < std::min<size_t>(5, ham_margins.size()); ++i) std::printf(" %.2f", ham_margins[i]);
+    std::sort(spam_margins.begin(), spam_margins.end());
+    if (!spam_margins.empty())
+        std::printf("  spam margin quantiles: 1%% %.2f  5%% %.2f  10%% %.2f", spam_margins[spam_margins.size() / 100],
+                    spam_margins[spam_margins.size() / 20], spam_margins[spam_margins.size() / 10]);
     std::printf("\n");
 }
 
@@ -125,15 +130,17 @@ bool parse_options(int argc, char** argv, options* o) {
         else if (k == "--train") o->train = v;
         else if (k == "--out") o->out = v;
         else if (k == "--prefix") p.tokens.raw_prefix = static_cast<uint32_t>(std::atoi(v));
+        else if (k == "--body-prefix") p.tokens.body_prefix = static_cast<uint32_t>(std::atoi(v));
         else if (k == "--header-words") p.tokens.header_words = std::atoi(v) != 0;
         else if (k == "--body-words") p.tokens.body_words = std::atoi(v) != 0;
         else if (k == "--body-pairs") p.tokens.body_pairs = std::atoi(v) != 0;
         else if (k == "--max-words") p.tokens.max_words = static_cast<uint32_t>(std::atoi(v));
         else if (k == "--bits") p.model.table_bits = static_cast<uint32_t>(std::atoi(v));
         else if (k == "--rate") p.model.learn_rate = std::strtof(v, nullptr);
-        else if (k == "--normalize") p.model.normalize = std::atoi(v) != 0;
+        else if (k == "--floor") p.model.adaptive_floor = std::strtof(v, nullptr);
         else if (k == "--thick") p.model.thick_margin = std::strtof(v, nullptr);
         else if (k == "--ham-slope") p.calibration.ham_slope = std::strtof(v, nullptr);
+        else if (k == "--spam-power") p.calibration.spam_power = std::strtof(v, nullptr);
         else if (k == "--spam-slope") p.calibration.spam_slope = std::strtof(v, nullptr);
         else return false;
     }

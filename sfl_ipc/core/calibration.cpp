@@ -6,9 +6,8 @@ namespace sfl {
 
 int score_from_margin(double margin, const calibration_params& params) {
     if (!std::isfinite(margin)) return 50;
-    double z = margin * (margin < 0 ? params.ham_slope : params.spam_slope);
-    double p = 1.0 / (1.0 + std::exp(-z));
-    long s = std::lround(100.0 * p);
+    double z = margin < 0 ? params.ham_slope * margin : params.spam_slope * std::pow(margin, params.spam_power);
+    long s = std::lround(100.0 / (1.0 + std::exp(-z)));
     return static_cast<int>(s < 0 ? 0 : (s > 100 ? 100 : s));
 }
 

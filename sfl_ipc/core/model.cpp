@@ -10,36 +10,32 @@ linear_model make_model(const model_params& params) {
     m.params = params;
     m.params.table_bits = std::clamp(params.table_bits, min_table_bits, max_table_bits);
     m.weights.assign(size_t{1} << m.params.table_bits, 0.0f);
+    m.grad_sq.assign(m.weights.size(), 0.0f);
     return m;
 }
 
-namespace {
-
-double feature_value(const linear_model& model, size_t count) {
-    return (model.params.normalize && count) ? 1.0 / std::sqrt(static_cast<double>(count)) : 1.0;
-}
-
-}  // namespace
-
 double model_margin(const linear_model& model, const std::vector<uint32_t>& slots) {
-    double sum = 0;
+    double sum = model.bias;
     const float* w = model.weights.data();
     for (uint32_t s : slots) sum += w[s];
-    sum = model.bias + sum * feature_value(model, slots.size());
     return std::isfinite(sum) ? sum : 0.0;
 }
 
 bool model_learn(linear_model* model, const std::vector<uint32_t>& slots, bool spam) {
+    const model_params& p = model->params;
     double m = model_margin(*model, slots);
     bool wrong = spam ? m <= 0.0 : m > 0.0;
-    if (!wrong && std::fabs(m) >= model->params.thick_margin) return false;
-    double p = 1.0 / (1.0 + std::exp(-m));
-    double g = model->params.learn_rate * ((spam ? 1.0 : 0.0) - p);
-    float step = static_cast<float>(g * feature_value(*model, slots.size()));
-    if (step == 0.0f) return false;
+    if (!wrong && std::fabs(m) >= p.thick_margin) return false;
+    double g = (spam ? 1.0 : 0.0) - 1.0 / (1.0 + std::exp(-m));
+    if (g == 0.0) return false;
     float* w = model->weights.data();
-    for (uint32_t s : slots) w[s] += step;
-    model->bias += step;
+    float* a = model->grad_sq.data();
+    for (uint32_t s : slots) {
+        a[s] += static_cast<float>(g * g);
+        w[s] += static_cast<float>(p.learn_rate * g / std::sqrt(a[s] + p.adaptive_floor));
+    }
+    // The bias is one more always-present feature, but with a fixed rate: it tracks the class mix.
+    model->bias += static_cast<float>(p.learn_rate * g);
     return true;
 }
 

@@ -1,8 +1,9 @@
 // Online logistic regression over binary features held in a hashed weight table.
 // The margin is bias + sum of the weights of the present slots; the model's spam probability is
-// sigmoid(margin). Learning is a gradient step on the log loss, taken only when the message was
-// misjudged or its margin lies inside `thick_margin` (a thick threshold: confident, correct
-// messages teach little and would push weights towards overconfidence).
+// sigmoid(margin). Learning is a gradient step on the log loss. Steps are per slot and adaptive
+// (AdaGrad): a slot's step shrinks with the squared gradients it has taken, so features seen in
+// many messages settle while rare ones still move fast (measured: better than one global rate).
+// A thick threshold can skip confident, correct messages; by default every message is learned.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +13,9 @@ namespace sfl {
 
 struct model_params {
     uint32_t table_bits = 20;
-    float learn_rate = 0.02f;
-    float thick_margin = 1e9f;  // huge: train on everything
-    bool normalize = false;     // scale each message's features by 1/sqrt(count)
+    float learn_rate = 0.008f;
+    float adaptive_floor = 0.01f;  // added to a slot's squared-gradient sum: bounds its first step
+    float thick_margin = 1e9f;     // learn only when wrong or |margin| below this; huge: always
 };
 
 constexpr uint32_t min_table_bits = 12;
@@ -24,6 +25,7 @@ struct linear_model {
     model_params params;
     float bias = 0.0f;
     std::vector<float> weights;  // 2^table_bits entries
+    std::vector<float> grad_sq;  // per slot: sum of its squared gradients
 };
 
 // A zeroed model; table_bits is clamped to [min_table_bits, max_table_bits].

@@ -1,6 +1,7 @@
 #include "sfl_ipc/core/model_file.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "sfl_ipc/core/byte_io.h"
 
@@ -11,31 +12,50 @@ namespace {
 constexpr uint8_t magic[4] = {'S', 'F', 'L', 'M'};
 constexpr size_t magic_size = sizeof magic;
 constexpr size_t checksum_size = 4;
-constexpr uint8_t dense_weights = 0;
-constexpr uint8_t sparse_weights = 1;
+constexpr uint8_t dense_slots = 0;
+constexpr uint8_t sparse_slots = 1;
+constexpr size_t dense_entry_size = 6;   // f32 + u16
+constexpr size_t sparse_entry_size = 8;  // typical: 1..3-byte gap + f32 + u16
 constexpr uint32_t max_raw_prefix = 1 << 20;  // sane bounds for parameters read back
 constexpr uint32_t max_word_limit = 1 << 20;
 
-size_t count_nonzero(const std::vector<float>& w) {
-    size_t n = 0;
-    for (float x : w) n += x != 0.0f;
-    return n;
+uint16_t to_bf16(float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    bits += 0x7fff + ((bits >> 16) & 1);  // round to nearest even; sums are finite and >= 0
+    return static_cast<uint16_t>(bits >> 16);
 }
 
-void put_weights(const std::vector<float>& w, std::vector<uint8_t>* out) {
-    size_t nonzero = count_nonzero(w);
-    if (nonzero * 6 >= w.size() * 4) {  // a gap of 1..2 bytes + 4: dense is smaller past 2/3 full
-        put_u8(out, dense_weights);
-        for (float x : w) put_f32(out, x);
+float from_bf16(uint16_t h) {
+    uint32_t bits = static_cast<uint32_t>(h) << 16;
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+// Judged on the stored form, so that a slot dropped by rounding is one the decoder never sees.
+bool slot_used(const linear_model& m, size_t i) { return m.weights[i] != 0.0f || to_bf16(m.grad_sq[i]) != 0; }
+
+void put_slot(const linear_model& m, size_t i, std::vector<uint8_t>* out) {
+    put_f32(out, m.weights[i]);
+    put_u16(out, to_bf16(m.grad_sq[i]));
+}
+
+void put_slots(const linear_model& m, std::vector<uint8_t>* out) {
+    size_t used = 0;
+    for (size_t i = 0; i < m.weights.size(); ++i) used += slot_used(m, i);
+    if (used * sparse_entry_size >= m.weights.size() * dense_entry_size) {
+        put_u8(out, dense_slots);
+        for (size_t i = 0; i < m.weights.size(); ++i) put_slot(m, i, out);
         return;
     }
-    put_u8(out, sparse_weights);
-    put_u32(out, static_cast<uint32_t>(nonzero));
+    put_u8(out, sparse_slots);
+    put_u32(out, static_cast<uint32_t>(used));
     uint32_t next = 0;
-    for (uint32_t i = 0; i < w.size(); ++i) {
-        if (w[i] == 0.0f) continue;
+    for (uint32_t i = 0; i < m.weights.size(); ++i) {
+        if (!slot_used(m, i)) continue;
         put_varint(out, i - next);
-        put_f32(out, w[i]);
+        put_slot(m, i, out);
         next = i + 1;
     }
 }
@@ -56,12 +76,15 @@ bool read_params(byte_view* in, classifier_params* p) {
     if (!read_flag(in, &t.header_words) || !read_flag(in, &t.body_words) || !read_flag(in, &t.body_pairs)) return false;
     if (!read_u32(in, &t.max_words) || t.max_words > max_word_limit) return false;
     if (!read_u32(in, &t.max_field_bytes) || t.max_field_bytes > max_raw_prefix) return false;
+    if (!read_u32(in, &t.body_prefix) || t.body_prefix > max_raw_prefix) return false;
     if (!read_u8(in, &bits) || bits < min_table_bits || bits > max_table_bits) return false;
     p->model.table_bits = bits;
     if (!read_finite(in, &p->model.learn_rate) || p->model.learn_rate <= 0) return false;
+    if (!read_finite(in, &p->model.adaptive_floor) || p->model.adaptive_floor <= 0) return false;
     if (!read_f32(in, &p->model.thick_margin) || !(p->model.thick_margin > 0)) return false;  // may be huge
     return read_finite(in, &p->calibration.ham_slope) && p->calibration.ham_slope > 0 &&
-           read_finite(in, &p->calibration.spam_slope) && p->calibration.spam_slope > 0;
+           read_finite(in, &p->calibration.spam_slope) && p->calibration.spam_slope > 0 &&
+           read_finite(in, &p->calibration.spam_power) && p->calibration.spam_power > 0;
 }
 
 bool read_counters(byte_view* in, learn_counters* c) {
@@ -70,29 +93,34 @@ bool read_counters(byte_view* in, learn_counters* c) {
     return true;
 }
 
-bool read_sparse(byte_view* in, std::vector<float>* w) {
+bool read_slot(byte_view* in, linear_model* m, size_t i) {
+    uint16_t g;
+    if (!read_finite(in, &m->weights[i]) || !read_u16(in, &g)) return false;
+    m->grad_sq[i] = from_bf16(g);
+    return std::isfinite(m->grad_sq[i]) && m->grad_sq[i] >= 0.0f;
+}
+
+bool read_sparse(byte_view* in, linear_model* m) {
     uint32_t count;
-    if (!read_u32(in, &count) || count > w->size()) return false;
+    if (!read_u32(in, &count) || count > m->weights.size()) return false;
     uint64_t next = 0;
     for (uint32_t k = 0; k < count; ++k) {
         uint32_t gap;
-        float v;
-        if (!read_varint(in, &gap) || !read_finite(in, &v) || v == 0.0f) return false;
-        uint64_t slot = next + gap;
-        if (slot >= w->size()) return false;
-        (*w)[slot] = v;
+        if (!read_varint(in, &gap) || next + gap >= m->weights.size()) return false;
+        size_t slot = static_cast<size_t>(next + gap);
+        if (!read_slot(in, m, slot) || !slot_used(*m, slot)) return false;  // one encoding per state
         next = slot + 1;
     }
     return true;
 }
 
-bool read_weights(byte_view* in, std::vector<float>* w) {
+bool read_slots(byte_view* in, linear_model* m) {
     uint8_t encoding;
     if (!read_u8(in, &encoding)) return false;
-    if (encoding == sparse_weights) return read_sparse(in, w);
-    if (encoding != dense_weights || in->size / 4 < w->size()) return false;
-    for (float& x : *w)
-        if (!read_finite(in, &x)) return false;
+    if (encoding == sparse_slots) return read_sparse(in, m);
+    if (encoding != dense_slots || in->size / dense_entry_size < m->weights.size()) return false;
+    for (size_t i = 0; i < m->weights.size(); ++i)
+        if (!read_slot(in, m, i)) return false;
     return true;
 }
 
@@ -111,14 +139,17 @@ std::vector<uint8_t> encode_model(const classifier& c) {
     put_u8(&out, p.tokens.body_pairs);
     put_u32(&out, p.tokens.max_words);
     put_u32(&out, p.tokens.max_field_bytes);
+    put_u32(&out, p.tokens.body_prefix);
     put_u8(&out, static_cast<uint8_t>(m.params.table_bits));
     put_f32(&out, m.params.learn_rate);
+    put_f32(&out, m.params.adaptive_floor);
     put_f32(&out, m.params.thick_margin);
     put_f32(&out, p.calibration.ham_slope);
     put_f32(&out, p.calibration.spam_slope);
+    put_f32(&out, p.calibration.spam_power);
     for (uint64_t v : {k.messages[0], k.messages[1], k.tokens[0], k.tokens[1], k.marks[0], k.marks[1]}) put_u64(&out, v);
     put_f32(&out, m.bias);
-    put_weights(m.weights, &out);
+    put_slots(m, &out);
     put_u32(&out, crc32(out.data(), out.size()));
     return out;
 }
@@ -143,7 +174,7 @@ model_load decode_model(const uint8_t* data, size_t size, classifier* out) {
         return model_load::corrupt;
     linear_model model = make_model(params.model);
     model.bias = bias;
-    if (!read_weights(&in, &model.weights) || in.size != 0) return model_load::corrupt;
+    if (!read_slots(&in, &model) || in.size != 0) return model_load::corrupt;
     out->restore(params, std::move(model), counters);
     return model_load::ok;
 }

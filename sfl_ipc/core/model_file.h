@@ -6,12 +6,16 @@
 //   6   2  tokenizer version (a model is only valid for the tokenizer that trained it)
 //   8      tokenizer parameters: u32 raw_prefix, u8 header_words, u8 body_words, u8 body_pairs,
 //          u32 max_words, u32 max_field_bytes
-//          model parameters: u8 table_bits, f32 learn_rate, f32 thick_margin
-//          calibration: f32 ham_slope, f32 spam_slope
+//          u32 body_prefix
+//          model parameters: u8 table_bits, f32 learn_rate, f32 adaptive_floor, f32 thick_margin
+//          calibration: f32 ham_slope, f32 spam_slope, f32 spam_power
 //          counters: u64 messages[2], tokens[2], marks[2] (good first, then spam)
 //          f32 bias
-//          u8 weight encoding: 0 dense (2^table_bits f32), 1 sparse (u32 count, then per non-zero
-//          weight the varint gap from the previous slot + 1, and its f32)
+//          u8 slot encoding: 0 dense: per slot f32 weight, u16 squared-gradient sum;
+//                            1 sparse: u32 count, then per used slot the varint gap from the
+//                            previous used slot + 1, f32 weight, u16 squared-gradient sum
+//          The squared-gradient sum is kept as the top 16 bits of its f32 (bfloat16): it only
+//          scales future steps, so 3 significant digits do, and the file shrinks by a fifth.
 //  end-4   4  CRC-32 of every byte before it
 // Decoding reads the bytes as hostile: every field is bounds-checked, every value range-checked,
 // nothing may follow the checksum.

@@ -20,11 +20,15 @@ uint32_t fmix32(uint32_t h) {
     return h;
 }
 
-uint32_t gram_hash(const char* p) {
+uint32_t gram_hash(const char* p, uint32_t seed) {
     uint32_t v = 0;
     for (size_t i = 0; i < gram_size; ++i) v |= static_cast<uint32_t>(static_cast<unsigned char>(p[i])) << (8 * i);
-    return fmix32(v ^ 0x9e3779b9u);
+    return fmix32(v ^ seed);
 }
+
+// Raw and decoded-body grams are told apart by the seed.
+constexpr uint32_t raw_seed = 0x9e3779b9u;
+constexpr uint32_t body_seed = 0x7f4a7c15u;
 
 uint32_t fnv_bytes(uint32_t h, std::string_view s) {
     for (unsigned char c : s) h = (h ^ c) * 16777619u;
@@ -70,9 +74,11 @@ size_t for_each_word(std::string_view text, size_t limit, F&& f) {
 template <class Sink>
 void visit_features(std::string_view raw, const tokenizer_params& p, Sink& sink) {
     size_t prefix = std::min<size_t>(raw.size(), p.raw_prefix);
-    for (size_t i = 0; i + gram_size <= prefix; ++i) sink.gram(raw.data() + i);
-    if (!p.header_words && !p.body_words) return;
+    for (size_t i = 0; i + gram_size <= prefix; ++i) sink.gram(raw.data() + i, raw_seed);
+    if (!p.header_words && !p.body_words && !p.body_prefix) return;
     parsed_message msg = parse_message(raw, p.limits);
+    size_t body_prefix = std::min<size_t>(msg.body_text.size(), p.body_prefix);
+    for (size_t i = 0; i + gram_size <= body_prefix; ++i) sink.gram(msg.body_text.data() + i, body_seed);
     if (p.header_words) {
         for (const header_field& f : msg.fields) {
             std::string_view v = std::string_view(f.value).substr(0, p.max_field_bytes);
@@ -90,7 +96,7 @@ void visit_features(std::string_view raw, const tokenizer_params& p, Sink& sink)
 
 struct hash_sink {
     std::vector<uint32_t>* out;
-    void gram(const char* p) { out->push_back(gram_hash(p)); }
+    void gram(const char* p, uint32_t seed) { out->push_back(gram_hash(p, seed)); }
     void text(feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {
         out->push_back(text_hash(k, tag, a, b));
     }
@@ -110,8 +116,8 @@ void append_escaped(std::string_view bytes, std::string* out) {
 
 struct name_sink {
     std::vector<named_feature>* out;
-    void gram(const char* p) {
-        named_feature f{gram_hash(p), "4g:"};
+    void gram(const char* p, uint32_t seed) {
+        named_feature f{gram_hash(p, seed), seed == raw_seed ? "4g:" : "b4g:"};
         append_escaped(std::string_view(p, gram_size), &f.name);
         out->push_back(std::move(f));
     }

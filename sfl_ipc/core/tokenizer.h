@@ -19,16 +19,17 @@ namespace sfl {
 constexpr uint32_t tokenizer_version = 1;
 
 struct tokenizer_params {
-    uint32_t raw_prefix = 3000;       // bytes of raw text that give 4-grams
+    uint32_t raw_prefix = 2000;       // bytes of raw text that give 4-grams
+    uint32_t body_prefix = 3000;      // bytes of decoded body text that give 4-grams
     bool header_words = true;
-    bool body_words = true;
+    bool body_words = false;
     bool body_pairs = false;          // adjacent body word pairs
     uint32_t max_words = 3000;        // body words looked at
     uint32_t max_field_bytes = 1024;  // bytes of one header field looked at
     mime_limits limits;
 };
 
-enum class feature_kind : uint8_t { byte_gram = 1, header_word = 2, body_word = 3, body_pair = 4 };
+enum class feature_kind : uint8_t { byte_gram = 1, header_word = 2, body_word = 3, body_pair = 4, body_gram = 5 };
 
 struct named_feature {
     uint32_t hash;
