@@ -59,6 +59,7 @@ text& text::assign(const char* s, size_t n) {
     return *this = std::move(copy);
   }
   len_ = 0;
+  if (data_) data_[0] = '\0';  // assigning nothing must leave an empty text, not the old bytes
   return append(s, n);
 }
 
