@@ -181,6 +181,7 @@ public:
                     walk(split_headers(sub, limits_.max_fields), depth + 1);
                 return;
             }
+            type.clear();  // a multipart without a usable boundary is read as plain text
         }
         if (type == "message/rfc822") {
             raw_part inner = split_headers(part.body, limits_.max_fields);

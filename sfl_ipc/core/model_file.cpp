@@ -36,6 +36,9 @@ float from_bf16(uint16_t h) {
 // Judged on the stored form, so that a slot dropped by rounding is one the decoder never sees.
 bool slot_used(const linear_model& m, size_t i) { return m.weights[i] != 0.0f || to_bf16(m.grad_sq[i]) != 0; }
 
+// The encoder's choice of layout, which the decoder also demands: one encoding per state.
+bool prefers_dense(size_t used, size_t slots) { return used * sparse_entry_size >= slots * dense_entry_size; }
+
 void put_slot(const linear_model& m, size_t i, std::vector<uint8_t>* out) {
     put_f32(out, m.weights[i]);
     put_u16(out, to_bf16(m.grad_sq[i]));
@@ -44,7 +47,7 @@ void put_slot(const linear_model& m, size_t i, std::vector<uint8_t>* out) {
 void put_slots(const linear_model& m, std::vector<uint8_t>* out) {
     size_t used = 0;
     for (size_t i = 0; i < m.weights.size(); ++i) used += slot_used(m, i);
-    if (used * sparse_entry_size >= m.weights.size() * dense_entry_size) {
+    if (prefers_dense(used, m.weights.size())) {
         put_u8(out, dense_slots);
         for (size_t i = 0; i < m.weights.size(); ++i) put_slot(m, i, out);
         return;
@@ -102,7 +105,7 @@ bool read_slot(byte_view* in, linear_model* m, size_t i) {
 
 bool read_sparse(byte_view* in, linear_model* m) {
     uint32_t count;
-    if (!read_u32(in, &count) || count > m->weights.size()) return false;
+    if (!read_u32(in, &count) || prefers_dense(count, m->weights.size())) return false;
     uint64_t next = 0;
     for (uint32_t k = 0; k < count; ++k) {
         uint32_t gap;
@@ -119,9 +122,12 @@ bool read_slots(byte_view* in, linear_model* m) {
     if (!read_u8(in, &encoding)) return false;
     if (encoding == sparse_slots) return read_sparse(in, m);
     if (encoding != dense_slots || in->size / dense_entry_size < m->weights.size()) return false;
-    for (size_t i = 0; i < m->weights.size(); ++i)
+    size_t used = 0;
+    for (size_t i = 0; i < m->weights.size(); ++i) {
         if (!read_slot(in, m, i)) return false;
-    return true;
+        used += slot_used(*m, i);
+    }
+    return prefers_dense(used, m->weights.size());
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "sfl_ipc/core/calibration.h"
+#include "sfl_ipc/core/classifier.h"
+
+namespace {
+
+std::string spam_message(int i) {
+    return "From: deals" + std::to_string(i) + "@cheap-pills.example\nSubject: CHEAP PILLS buy now\n\n"
+           "<html>Amazing offer!!! Click http://cheap-pills.example/buy now, limited viagra discount $$$</html>\n";
+}
+
+std::string ham_message(int i) {
+    return "From: alice@work.example\nSubject: meeting notes " + std::to_string(i) + "\n\n"
+           "Hi Bob, attached are the notes from Tuesday's design review. Let's discuss the parser tomorrow.\n";
+}
+
+TEST(Classifier, UntrainedAndEmptyScoreMiddle) {
+    sfl::classifier c;
+    EXPECT_EQ(c.score(spam_message(0)), 50);
+    EXPECT_EQ(c.score(""), 50);
+    for (int i = 0; i < 5; ++i) c.learn(spam_message(i), true, true);
+    EXPECT_EQ(c.score(""), 50);  // no features: no opinion, whatever was learned
+    EXPECT_EQ(c.score("abc"), 50);
+}
+
+TEST(Classifier, LearningSeparatesClassesAndCounts) {
+    sfl::classifier c;
+    for (int i = 0; i < 10; ++i) {
+        c.learn(spam_message(i), true, true);
+        c.learn(ham_message(i), false, i % 2 == 0);
+    }
+    int spam = c.score(spam_message(100));
+    int ham = c.score(ham_message(100));
+    EXPECT_GE(spam, 85);
+    EXPECT_LT(ham, 50);
+    const sfl::learn_counters& k = c.counters();
+    EXPECT_EQ(k.messages[1], 10u);
+    EXPECT_EQ(k.messages[0], 10u);
+    EXPECT_EQ(k.marks[1], 10u);
+    EXPECT_EQ(k.marks[0], 5u);
+    EXPECT_GT(k.tokens[1], 10 * 100u);
+    EXPECT_GT(k.tokens[0], 10 * 100u);
+
+    // One mark the other way moves that message's score towards the new label.
+    int before = c.score(ham_message(7));
+    c.learn(ham_message(7), true, true);
+    EXPECT_GT(c.score(ham_message(7)), before);
+}
+
+TEST(Classifier, ExplainListsHeaviestFeaturesByName) {
+    sfl::classifier c;
+    for (int i = 0; i < 10; ++i) {
+        c.learn(spam_message(i), true, true);
+        c.learn(ham_message(i), false, true);
+    }
+    std::vector<sfl::explained_feature> top = c.explain(spam_message(100), 10);
+    ASSERT_EQ(top.size(), 10u);
+    for (size_t i = 1; i < top.size(); ++i)
+        EXPECT_GE(std::fabs(top[i - 1].weight), std::fabs(top[i].weight)) << "row " << i;
+    EXPECT_GT(top[0].weight, 0.0f);  // the heaviest features of a spam push towards spam
+    bool named_word = false;
+    for (const auto& f : c.explain(spam_message(100), 100000))
+        named_word |= f.name == "h:subject:PILLS" && f.weight > 0;
+    EXPECT_TRUE(named_word);
+    EXPECT_TRUE(c.explain("", 10).empty());
+}
+
+TEST(Calibration, MonotoneThroughTheMiddle) {
+    sfl::calibration_params p;
+    EXPECT_EQ(sfl::score_from_margin(0.0, p), 50);
+    EXPECT_EQ(sfl::score_from_margin(NAN, p), 50);
+    EXPECT_EQ(sfl::score_from_margin(INFINITY, p), 50);
+    EXPECT_EQ(sfl::score_from_margin(-1e300, p), 0);
+    EXPECT_EQ(sfl::score_from_margin(1e300, p), 100);
+    int prev = 0;
+    int distinct = 0;
+    for (double m = -20; m <= 20; m += 0.01) {
+        int s = sfl::score_from_margin(m, p);
+        EXPECT_GE(s, prev) << "margin " << m;
+        distinct += s != prev;
+        prev = s;
+    }
+    EXPECT_GE(distinct, 95);  // resolution kept across the range
+}
+
+}  // namespace
