@@ -1,0 +1,206 @@
+// Settings folders, the per-user registry record and the basic settings file.
+#include <shlobj.h>
+
+#include <cstring>
+#include <vector>
+
+#include "common/paths.h"
+#include "log/log.h"
+#include "settings/folders.h"
+
+bool registry_key::open(const char* subkey, HKEY root) {
+  close();
+  if (!subkey) return true;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  handle_ = key;
+  root_ = root;
+  subkey_.assign(subkey);
+  return true;
+}
+
+bool registry_key::create(const char* subkey, HKEY root) {
+  close();
+  if (!subkey) return true;
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  LONG rc = RegCreateKeyExA(root, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                            &disposition);
+  if (rc == ERROR_SUCCESS && disposition == REG_OPENED_EXISTING_KEY) {
+    RegCloseKey(key);
+    return open(subkey, root);
+  }
+  if (rc != ERROR_SUCCESS) return false;
+  handle_ = key;
+  root_ = root;
+  subkey_.assign(subkey);
+  return true;
+}
+
+bool registry_key::reopen_writable() {
+  if (!handle_ || subkey_.empty() || !root_) return false;
+  RegCloseKey(handle_);
+  handle_ = nullptr;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root_, subkey_.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+  handle_ = key;
+  return true;
+}
+
+bool registry_key::set_string(const char* name, const char* value) {
+  if (!handle_ || !value) return false;
+  const DWORD size = static_cast<DWORD>(std::strlen(value) + 1);
+  const BYTE* data = reinterpret_cast<const BYTE*>(value);
+  LONG rc = RegSetValueExA(handle_, name, 0, REG_SZ, data, size);
+  if (rc == ERROR_ACCESS_DENIED && reopen_writable()) rc = RegSetValueExA(handle_, name, 0, REG_SZ, data, size);
+  return rc == ERROR_SUCCESS;
+}
+
+bool registry_key::query_string(const char* name, text* out) {
+  if (!handle_ || !out) return false;
+  DWORD size = 0;
+  if (RegQueryValueExA(handle_, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return false;
+  std::vector<char> buf(static_cast<size_t>(size) + 1, '\0');
+  if (RegQueryValueExA(handle_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buf.data()), &size) !=
+      ERROR_SUCCESS)
+    return false;
+  // The value counts its terminator; a value stored without one keeps all its bytes.
+  size_t len = strnlen(buf.data(), size);
+  out->assign(buf.data(), len);
+  return true;
+}
+
+bool registry_key::query_raw(const char* name, void* buffer, DWORD* size) {
+  if (!handle_) return false;
+  return RegQueryValueExA(handle_, name, nullptr, nullptr, static_cast<BYTE*>(buffer), size) == ERROR_SUCCESS;
+}
+
+void registry_key::close() {
+  if (handle_) RegCloseKey(handle_);
+  handle_ = nullptr;
+}
+
+namespace {
+
+// A stored folder that passes ensure_folder is used as it is.
+bool stored_folder(registry_key& key, text* folder) {
+  if (!key.handle() || !key.query_string(kUserSettingsValue, folder)) return false;
+  text expanded;
+  expand_environment(folder->c_str(), &expanded);
+  if (ensure_folder(expanded.c_str()) == kFolderReady) {
+    RLOG("[i] successfull. Breaking");
+    return true;
+  }
+  RLOG("[i] failed.");
+  return false;
+}
+
+// Makes the default folder and records it, unexpanded; both steps are always attempted.
+bool default_folder(text* folder) {
+  registry_key key;
+  if (!key.create(kPathsKey, HKEY_CURRENT_USER) || !key.handle()) return false;
+  RLOG("[i] creating antispam record in HKCU");
+  folder->assign("%appdata%\\");
+  folder->append(kProductFolder);
+  folder->append("\\data\\");
+  text expanded;
+  expand_environment(folder->c_str(), &expanded);
+  bool made = ensure_folder(expanded.c_str()) == kFolderReady;
+  bool written = key.set_string(kUserSettingsValue, folder->c_str());
+  return made && written;
+}
+
+}  // namespace
+
+text common_settings::getsettingsfolder() {
+  RLOG("[i] common_settings::getsettingsfolder invoked");
+  RLOG("[i] checking HKCU\\Software\\Kestrom\\Antispam");
+  text folder;
+  bool ok;
+  {
+    registry_key key(kPathsKey, HKEY_CURRENT_USER);
+    ok = stored_folder(key, &folder);
+  }
+  if (!ok) ok = default_folder(&folder);
+  if (!ok) {
+    RLOG("[-] Unable to open or create default setting's folder for antispam, &d");
+    return text();
+  }
+  RLOG("[i] returning %s", folder.c_str());
+  return folder;
+}
+
+bool create_folder_path(const char* path) {
+  if (!path) return false;
+  std::vector<char> scratch(path, path + std::strlen(path) + 1);
+  for (char* p = scratch.data(); (p = std::strchr(p, '\\')) != nullptr; ++p) {
+    *p = '\0';
+    BOOL made = CreateDirectoryA(scratch.data(), nullptr);
+    DWORD err = GetLastError();
+    *p = '\\';
+    // Existing prefixes and drive roots refuse; only a missing parent stops the walk.
+    if (!made && err == ERROR_PATH_NOT_FOUND) return false;
+  }
+  return CreateDirectoryA(scratch.data(), nullptr) != FALSE;
+}
+
+// Writes and removes a scratch file to prove the folder takes files.
+static int probe_folder(const char* path) {
+  char name[MAX_PATH] = {};
+  if (!GetTempFileNameA(path, "tst", 0, name)) return kFolderNotWritable;
+  HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    DeleteFileA(name);
+    return kFolderNotWritable;
+  }
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, name, sizeof name, &written, nullptr);
+  CloseHandle(file);
+  DeleteFileA(name);
+  return ok ? kFolderReady : kFolderFailed;
+}
+
+int ensure_folder(const char* path) {
+  if (create_folder_path(path)) return kFolderReady;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) return probe_folder(path);
+  if (GetFileAttributesA(path ? path : "") & FILE_ATTRIBUTE_DIRECTORY) return kFolderNotMade;
+  return kFolderFailed;
+}
+
+bool _get_common_appdata(text* path) {
+  char buf[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buf))) {
+    RLOG("[-] _get_common_appdata cannot find 'all users application data 'folder");
+    return false;
+  }
+  path->assign(buf);
+  return !path->empty();
+}
+
+const char* get_product_data_folder(text* out) {
+  if (!out) return nullptr;
+  out->clear();
+  if (!_get_common_appdata(out)) return nullptr;
+  path_append(*out, kProductFolder);
+  if (out->empty()) return nullptr;
+  out->push_back('\\');
+  return out->c_str();
+}
+
+uint32_t read_basic_setting(uint32_t index) {
+  struct basic_key {
+    const char* name;
+    int fallback;
+  };
+  static const basic_key keys[] = {
+      {"spam threshold", 85}, {"unsure threshold", 75}, {"enable outlook", 1},
+      {"enable express", 1},  {"enable thebat", 1},
+  };
+  if (index >= sizeof keys / sizeof keys[0]) return 0;
+  text file;
+  // Without the product data folder there is no file to read: the defaults hold.
+  if (!get_product_data_folder(&file)) return static_cast<uint32_t>(keys[index].fallback);
+  file.append(kBasicSettingsFile);
+  if (file.size() >= MAX_PATH) return static_cast<uint32_t>(keys[index].fallback);
+  return GetPrivateProfileIntA(kBasicSettingsSection, keys[index].name, keys[index].fallback, file.c_str());
+}
