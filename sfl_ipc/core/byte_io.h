@@ -85,7 +85,7 @@ inline bool read_f32(byte_view* in, float* f) {
     return true;
 }
 
-// At most 5 bytes for 32 bits; a longer or overflowing encoding is corrupt.
+// At most 5 bytes for 32 bits; a longer, overlong or overflowing encoding is corrupt.
 inline bool read_varint(byte_view* in, uint32_t* v) {
     uint32_t r = 0;
     for (size_t i = 0; i < 5 && i < in->size; ++i) {
@@ -93,6 +93,7 @@ inline bool read_varint(byte_view* in, uint32_t* v) {
         if (i == 4 && b > 0x0f) return false;
         r |= static_cast<uint32_t>(b & 0x7f) << (7 * i);
         if (!(b & 0x80)) {
+            if (i > 0 && b == 0) return false;  // overlong: only the shortest form is valid
             in->data += i + 1;
             in->size -= i + 1;
             *v = r;

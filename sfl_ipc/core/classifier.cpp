@@ -14,7 +14,7 @@ classifier::classifier(const classifier_params& params) : params_(params), model
 
 void classifier::slots_of(std::string_view raw) {
     extract_features(raw, params_.tokens, &hashes_);
-    feature_slots(hashes_, model_.params.table_bits, &slots_);
+    feature_slots(hashes_, model_.params.table_bits, &seen_, &slots_);
 }
 
 double classifier::margin(std::string_view raw) {

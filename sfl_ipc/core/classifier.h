@@ -60,6 +60,7 @@ private:
     learn_counters counters_;
     std::vector<uint32_t> hashes_;
     std::vector<uint32_t> slots_;
+    std::vector<uint64_t> seen_;
 };
 
 }  // namespace sfl

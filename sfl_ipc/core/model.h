@@ -31,7 +31,7 @@ struct linear_model {
 // A zeroed model; table_bits is clamped to [min_table_bits, max_table_bits].
 linear_model make_model(const model_params& params);
 
-// Margin of a message given its sorted distinct slots. Non-finite sums give 0 (no opinion).
+// Margin of a message given its distinct slots. Non-finite sums give 0 (no opinion).
 double model_margin(const linear_model& model, const std::vector<uint32_t>& slots);
 
 // One online step towards the gold label; returns whether the weights changed.

@@ -131,3 +131,38 @@ TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ByteReader, VarintShortestFormsOnly) {
+    struct row {
+        std::vector<uint8_t> in;
+        bool ok;
+        uint32_t value;
+        size_t left;
+    };
+    const row rows[] = {
+        {{0x00}, true, 0, 0},
+        {{0x7f, 0xaa}, true, 127, 1},
+        {{0x80, 0x01}, true, 128, 0},
+        {{0xff, 0xff, 0xff, 0xff, 0x0f}, true, 0xffffffffu, 0},
+        {{0x80, 0x00}, false, 0, 2},                    // overlong zero
+        {{0xff, 0xff, 0xff, 0xff, 0x10}, false, 0, 5},  // past 32 bits
+        {{0x80, 0x80, 0x80, 0x80, 0x80, 0x01}, false, 0, 6},
+        {{0x80}, false, 0, 1},                          // cut short
+        {{}, false, 0, 0},
+    };
+    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+        sfl::byte_view in{rows[i].in.data(), rows[i].in.size()};
+        uint32_t v = 0xdeadbeef;
+        EXPECT_EQ(sfl::read_varint(&in, &v), rows[i].ok) << "row " << i;
+        EXPECT_EQ(in.size, rows[i].left) << "row " << i;  // a failed read does not advance
+        if (rows[i].ok) {
+            EXPECT_EQ(v, rows[i].value) << "row " << i;
+        } else {
+            EXPECT_EQ(v, 0xdeadbeefu) << "row " << i;
+        }
+    }
+}
+
+}  // namespace
