@@ -1,11 +1,27 @@
-// Start and stop of the client core.
+// Start and stop of the client core: the resource library, the settings record and the engine wrapper.
+#include "engine/tb_spam.h"
 #include "log/log.h"
 #include "plugin/client_plugin.h"
 #include "plugin/product.h"
 #include "plugin/tbp_api.h"
+#include "settings/plugin_settings.h"
+#include "ui/framework/gui_library.h"
+
+namespace {
+
+plugin_settings& settings_record_object() {
+  static plugin_settings record;
+  return record;
+}
+
+}  // namespace
 
 int client_plugin::init_client() {
   RLOG("[i] init_client called");
+  if (!load_gui_resource_library()) return kStartFailed;
+  plugin_settings& record = settings_record_object();
+  record.bind(kBindRegister);
+  record.bind(kBindReset);
   initialized_ = true;
   return 0;
 }
@@ -13,18 +29,25 @@ int client_plugin::init_client() {
 void client_plugin::deinit_client() {
   if (!initialized_) return;
   RLOG("[i] deinit_client called");
+  if (plugin_settings* record = current_plugin_settings()) record->save_if_modified();
+  unload_gui_resource_library();
   initialized_ = false;
 }
 
 void tb_plugin::deinit_client() {
   RLOG("[i] tb_plugin deinit called");
   client_plugin::deinit_client();
+  engine_wrapper().stop();
 }
 
 int start_client_core(client_plugin& instance) {
   RLOG("%s", kBuildBanner);
-  // The engine wrapper is not part of this build yet, so the start fails as a failed engine start
-  // does: the instance stays, not initialized, and the status exports report it disabled.
+  tb_spam& wrapper = engine_wrapper();
+  if (instance.init_client() < 0) return kStartFailed;
+  if (wrapper.start(instance) == 0) {
+    RLOG("[i] client initialized");
+    return 0;
+  }
   instance.client_plugin::deinit_client();
   return kStartFailed;
 }

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "common/guard.h"
+#include "engine/tb_spam.h"
 #include "log/log.h"
 #include "plugin/client_plugin.h"
 #include "ui/framework/gui_module.h"
@@ -45,7 +47,29 @@ void client_plugin::show_about() {
   MessageBoxA(top ? top : owner, body.c_str(), caption.c_str(), MB_OK);
 }
 
-bool tb_plugin::engine_query(void*) {
-  // No engine connection exists in this build.
-  return false;
+void client_plugin::_check_and_ask_for_training() { RLOG("[i] _check_and_ask_for_training"); }
+
+void client_plugin::Startup_operations() {
+  RLOG("[i] processing Startup_operations with thread id 0x%08X", static_cast<unsigned>(GetCurrentThreadId()));
+  startup_hook18();
+  startup_hook15();
+  // An expired-mail sweep that throws must not stop the start.
+  try {
+    delete_expired_mail();
+  } catch (...) {
+    RLOG("[-] exception in delete_expired_mail");
+  }
+  _check_and_ask_for_training();
+  startup_hook19();
+  RLOG("[i] Startup_operations completed");
+}
+
+bool tb_plugin::engine_query(void* argument) {
+  aspam* wrapper = current_engine_wrapper();
+  engine_interface* engine = wrapper ? wrapper->engine() : nullptr;
+  if (!engine) return false;
+  if (argument) guarded([&] { engine->query_argument(argument); });
+  HRESULT answer = E_FAIL;
+  if (!guarded([&] { answer = engine->query(); })) return false;
+  return answer == 0;
 }

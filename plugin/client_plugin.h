@@ -32,6 +32,10 @@ class client_plugin {
   virtual void startup_hook19() {}
   virtual HWND owner_window();
 
+  // Run by the engine wrapper once the settings are bound.
+  void Startup_operations();
+  void _check_and_ask_for_training();
+
   bool initialized() const { return initialized_; }
   void set_initialized(bool on) { initialized_ = on; }
   CRITICAL_SECTION* lock() { return &lock_; }

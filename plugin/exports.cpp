@@ -3,7 +3,9 @@
 #include "common/guard.h"
 #include "log/log.h"
 #include "plugin/client_plugin.h"
+#include "plugin/mail_flows.h"
 #include "plugin/product.h"
+#include "plugin/statistics.h"
 #include "plugin/tbp_api.h"
 
 namespace {
@@ -108,16 +110,20 @@ int WINAPI TBP_NeedCOM() {
 
 int WINAPI TBP_GetInfo(char* B, int Bsize) {
   RLOG("TBP_GetInfo invoked with B=%d and Bsize=%d", static_cast<int>(reinterpret_cast<intptr_t>(B)), Bsize);
-  return copy_out_text("", B, Bsize);
+  text report = info_report();
+  if (B && Bsize >= 0) return copy_out_text(report.c_str(), B, Bsize);
+  return static_cast<int>(report.size());
 }
 
-int WINAPI TBP_GetSpamScore(int MSID, tbp_data_callback) {
+// Without an instance there is nothing to score with: -1, which the host treats as no score.
+int WINAPI TBP_GetSpamScore(int MSID, tbp_data_callback callback) {
   RLOG("TBP_GetSpamScore invoked with MSID=%d", MSID);
-  return -1;
+  return g_instance ? do_filter_action(*g_instance, MSID, callback) : -1;
 }
 
-int WINAPI TBP_FeedSpam(int MSID, int isSPAM, tbp_data_callback) {
+int WINAPI TBP_FeedSpam(int MSID, int isSPAM, tbp_data_callback callback) {
   RLOG("TBP_FeedSpam invoked with MSID=%d, isSPAM=%d", MSID, isSPAM);
+  if (g_instance) mark_flow(*g_instance, MSID, isSPAM != 0, callback);
   return 0;
 }
 

@@ -91,7 +91,7 @@ TEST_F(plugin_fixture, StatusThroughTheInstanceLifecycle) {
   EXPECT_EQ(plugin_.Setup(), -1);
   EXPECT_EQ(plugin_.NeedCOM(), 1);
   EXPECT_EQ(plugin_text(plugin_.GetVersion), "");  // no instance yet: nothing was read
-  // Without an engine wrapper the client core cannot start: the instance stays, disabled.
+  // No resource library beside this copy: the client core cannot start and the instance stays, disabled.
   EXPECT_EQ(static_cast<unsigned>(plugin_.Initialize()), 0x80004005u);
   EXPECT_EQ(plugin_text(plugin_.GetVersion), "0.6365.205.0836");
   EXPECT_EQ(plugin_.GetStatus(), -2);

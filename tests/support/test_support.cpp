@@ -113,11 +113,12 @@ bool write_file(const std::string& path, const std::string& bytes) {
 
 bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// The build passes the folder as a Unix path; Wine shows the Unix root as drive Z:.
 std::string program_folder() {
-  char buf[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
-  std::string path(buf, n);
-  return path.substr(0, path.rfind('\\') + 1);
+  std::string path = RELAYMX_PRODUCT_DIR;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return "Z:" + path;
 }
 
 }  // namespace testing_support

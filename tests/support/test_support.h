@@ -46,7 +46,8 @@ std::string read_file(const std::string& path);
 bool write_file(const std::string& path, const std::string& bytes);
 bool file_exists(const std::string& path);
 void remove_tree(const std::string& path);
-// Folder of the running test program, ending in a backslash; the build puts every module there.
+// The folder the build puts every product module in (relaymx.tbp, rk_gui.dll, ...), ending in a
+// backslash. Test programs live elsewhere.
 std::string program_folder();
 
 }  // namespace testing_support

@@ -1,0 +1,78 @@
+// The engine wrapper: owns the connection to the engine library and the COM state it needs, and binds
+// the settings, first offline from the module's own storage file, then online from the running engine.
+// aspam is host-neutral; tb_spam is the wrapper for this host. One exists per process.
+#pragma once
+#include <objbase.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/engine_connector.h"
+
+class client_plugin;
+
+// Holds the result of entering a single-threaded apartment; leaves it only if entering succeeded.
+class com_apartment {
+ public:
+  com_apartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~com_apartment() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  com_apartment(const com_apartment&) = delete;
+  com_apartment& operator=(const com_apartment&) = delete;
+  HRESULT result() const { return result_; }
+
+ private:
+  HRESULT result_;
+};
+
+class aspam {
+ public:
+  aspam();
+  virtual ~aspam();
+  aspam(const aspam&) = delete;
+  aspam& operator=(const aspam&) = delete;
+
+  virtual int init_engine(const char* storage_file_name);
+  virtual int start_online();
+  virtual void stop();
+  // True when a connector exists and holds the engine's interface.
+  virtual bool connect();
+  virtual void offline_hook() {}
+  virtual void online_hook() {}
+
+  // The connected engine, or null; reconnects as needed.
+  engine_interface* engine();
+  int sync_train_by_sent();
+  void reload_lists(uint8_t mask);
+  bool initialized() const { return initialized_; }
+
+ protected:
+  virtual const char* connect_failure_line() const { return "[-] aspam engine initialization failed"; }
+
+ private:
+  void bind_settings_offline(const char* storage_file_name);
+  int bind_settings_online();
+
+  std::unique_ptr<engine_connector> connector_;
+  IMalloc* task_allocator_ = nullptr;
+  bool initialized_ = false;
+  std::unique_ptr<com_apartment> apartment_;
+};
+
+class tb_spam : public aspam {
+ public:
+  ~tb_spam() override;
+  // Starts the engine for the instance; -1 when the plug-in is disabled for this host.
+  int start(client_plugin& instance);
+  void online_hook() override;
+
+ protected:
+  const char* connect_failure_line() const override { return "[-] tb_spam engine initialization failed"; }
+};
+
+// The wrapper of this process: built by the first start of the client core, stopped at unload.
+tb_spam& engine_wrapper();
+// The current wrapper, or null when none was built.
+aspam* current_engine_wrapper();

@@ -1,0 +1,81 @@
+#include "plugin/statistics.h"
+
+#include <windows.h>
+
+#include "plugin/product.h"
+#include "settings/folders.h"
+#include "ui/framework/gui_module.h"
+#include "ui/framework/resource_ids.h"
+
+namespace {
+
+text& stat_path() {
+  static text path;
+  return path;
+}
+
+constexpr const char* kStatus = "Status";
+constexpr const char* kVerdictKeys[] = {"spam", "ProbableSpam", "GoodMessages"};
+constexpr size_t kReportStringSize = 65535;
+
+int read_counter(const char* file, const char* section, const char* key) {
+  return static_cast<int>(GetPrivateProfileIntA(section, key, 0, file));
+}
+
+void write_counter(const char* file, const char* key, int value) {
+  text number;
+  number.format("%d", value);
+  WritePrivateProfileStringA(kStatus, key, number.c_str(), file);
+}
+
+text report_string(unsigned id) {
+  text s;
+  HINSTANCE instance = resource_instance();
+  char* buf = s.buffer(kReportStringSize);
+  int n = instance ? LoadStringA(instance, id, buf, static_cast<int>(kReportStringSize)) : 0;
+  s.set_length(n > 0 ? static_cast<size_t>(n) : 0);
+  return s;
+}
+
+constexpr const char* kDetails =
+    "<br><br><hr>%s %s<br>The text below exists ONLY in private (i.e. not public) build<br><br><h3>Hits:</h3>"
+    "<ul><li>Mark as Spam hits: %d</li><li>Mark as Not spam hits: %d</li></ul><hr><h3>Status of base</h3>"
+    "<ul><li>No spam messages in the base: %d</li><li>No spam words in the base: %d</li>"
+    "<li>Spam messages in the base: %d</li><li>Spam words in the base: %d</li></ul><hr>"
+    "<h3>Spam detection status</h3><ul><li>Good messages detected: %d</li><li>Spam messages detected: %d</li>"
+    "<li>Probable spam messages detected: %d</li><hr><li>Total messages detected: %d</li></ul>";
+
+}  // namespace
+
+void set_statistics_path(const char* path) { stat_path().assign(path); }
+const char* statistics_path() { return stat_path().c_str(); }
+
+void stat_count(int verdict, int delta) {
+  if (delta == 0 || verdict < kVerdictSpam || verdict > kVerdictGood) return;
+  const char* file = statistics_path();
+  if (!*file) return;  // no data folder: nothing to count into
+  const char* key = kVerdictKeys[verdict];
+  int total = read_counter(file, kStatus, "Total") + delta;
+  int count = read_counter(file, kStatus, key) + delta;
+  write_counter(file, key, count < 0 ? 0 : count);
+  write_counter(file, "Total", total < 0 ? 0 : total);
+}
+
+text info_report() {
+  text file;
+  if (get_product_data_folder(&file)) file.append(kStatisticsFile);
+  file.truncate(kStatisticsPathMax);
+  const char* f = file.c_str();
+  text details;
+  details.format(kDetails, product_name(), product_version(), read_counter(f, "Hits", "MarkAsSpamHits"),
+                 read_counter(f, "Hits", "MarkAsNotSpamHits"), read_counter(f, "DbStatus", "NonSpamLetters"),
+                 read_counter(f, "DbStatus", "NonSpamWords"), read_counter(f, "DbStatus", "SpamLetters"),
+                 read_counter(f, "DbStatus", "SpamWords"), read_counter(f, kStatus, "GoodMessages"),
+                 read_counter(f, kStatus, "spam"), read_counter(f, kStatus, "ProbableSpam"),
+                 read_counter(f, kStatus, "Total"));
+  text report;
+  report.format("<html>%s<br><br>%s<br><br>%s<br><br>%s%s</html>", report_string(IDS_INFO_TITLE).c_str(),
+                report_string(IDS_INFO_SUMMARY).c_str(), report_string(IDS_INFO_LISTS).c_str(),
+                report_string(IDS_INFO_TRAINING).c_str(), details.c_str());
+  return report;
+}

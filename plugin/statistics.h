@@ -1,0 +1,18 @@
+// Verdict counters in "antispam_stat.ini" beside the settings, and the HTML report built from them
+// together with the counters the engine keeps in the same file.
+#pragma once
+#include "common/text.h"
+
+constexpr const char* kStatisticsFile = "antispam_stat.ini";
+constexpr size_t kStatisticsPathMax = 259;
+
+enum verdict : int { kVerdictSpam = 0, kVerdictProbableSpam = 1, kVerdictGood = 2 };
+
+// The file the counters go to; set when the engine wrapper binds its settings.
+void set_statistics_path(const char* path);
+const char* statistics_path();
+// Adds delta to the verdict's counter and to "Total"; results below 0 become 0. The caller holds the
+// instance's lock for the read-add-write.
+void stat_count(int verdict, int delta);
+// The information report as the host shows it.
+text info_report();
