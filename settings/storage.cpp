@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr uint8_t kWidthNone = 0, kWidth1 = 1, kWidth2 = 2, kWidth4 = 3;
+constexpr uint8_t kWidth1 = 1, kWidth2 = 2, kWidth4 = 3;  // 0: no length
 
 bool carries_length(uint32_t code) { return code == kCodeKey || code >= kCodeString; }
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -169,6 +172,25 @@ TEST(StorageApi, EnumeratesEntriesOfOneName) {
   }
   EXPECT_EQ(count, 4);
   EXPECT_EQ(s.lock().depth(), 0u);  // every handle gave its hold back
+}
+
+// A live handle keeps other threads out until it is closed; its own thread may re-enter.
+TEST(StorageApi, OpenHandleHoldsTheLock) {
+  settings_storage s;
+  storage_handle* key = s.create_key("k", nullptr, false);
+  ASSERT_NE(key, nullptr);
+  EXPECT_TRUE(s.set_value("mine", key, "1", 1, kCodeString, false));
+  std::atomic<bool> done{false};
+  std::thread other([&] {
+    s.set_value("theirs", nullptr, "2", 1, kCodeString, false);
+    done = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(done.load());
+  s.close_key(key);
+  other.join();
+  EXPECT_TRUE(done.load());
+  EXPECT_EQ(s.lock().owner(), 0u);
 }
 
 TEST(StorageCorruption, EveryTruncationFailsAndLeavesTheStorageEmpty) {
