@@ -1,11 +1,8 @@
 // info: the start-up the client performs, and what the plug-in tells about itself.
-#include <windows.h>
-#include <objbase.h>
-
 #include <cstdio>
 
 #include "host/commands.h"
-#include "host/plugin_api.h"
+#include "host/session.h"
 
 namespace {
 
@@ -25,28 +22,19 @@ int command_info(const std::vector<std::string>& args, const host_options& optio
     std::fprintf(stderr, "plughost: info takes no arguments\n");
     return 2;
   }
-  plugin_module plugin;
-  std::string error;
-  if (!load_plugin(options.plugin_path.c_str(), plugin, error)) {
-    std::fprintf(stderr, "plughost: %s\n", error.c_str());
-    return 1;
-  }
-  bool com = plugin.NeedCOM() != 0 && SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-  counting_bridge bridge;
-  plugin.SetBridge(&bridge);
-  int started = plugin.Initialize();
+  plugin_session session;
+  if (!session.start(options)) return 1;
+  plugin_module& plugin = session.plugin();
   std::printf("plugin:      %s\n", options.plugin_path.c_str());
   std::printf("name:        %s\n", plugin_text(plugin.GetName).c_str());
   std::printf("version:     %s\n", plugin_text(plugin.GetVersion).c_str());
-  std::printf("start:       0x%08X\n", static_cast<unsigned>(started));
+  std::printf("start:       0x%08X\n", static_cast<unsigned>(session.start_status()));
   int status = plugin.GetStatus();
   std::printf("status:      %d (%s)\n", status, status_text(status));
   std::printf("need config: %d\n", plugin.NeedConfig());
   std::printf("need COM:    %d\n", plugin.NeedCOM());
-  std::printf("bridge refs: %lu\n", bridge.references());
-  plugin.Finalize();
-  unload_plugin(plugin);
-  std::printf("after unload the bridge holds %lu reference(s)\n", bridge.references());
-  if (com) CoUninitialize();
+  std::printf("bridge refs: %lu\n", session.bridge().references());
+  session.stop();
+  std::printf("after unload the bridge holds %lu reference(s)\n", session.bridge().references());
   return 0;
 }

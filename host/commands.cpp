@@ -17,6 +17,17 @@ const command kCommands[] = {
     {"install", "install [DIR]           lay the product out in DIR (default C:\\Program Files\\Kestrom\\Corvane Suite)\n"
                 "                          and record its folders in the machine-wide registry",
      command_install},
+    {"check", "check PATH...           score each message: a message file, a folder of them (recursively) or\n"
+              "                          an mbox file; one line 'score verdict name' each, then a summary",
+     command_check},
+    {"train", "train --spam|--ham PATH...\n"
+              "                          train the plug-in with each message as spam or as ham",
+     command_train},
+    {"run", "run --spam-dir DIR --ham-dir DIR | --index FILE [--root DIR] [--results FILE] [--verbose]\n"
+            "                          the online protocol: check, then train with the gold label, each\n"
+            "                          message in order; the results file has lines 'path judge score'",
+     command_run},
+    {"report", "report                  print the plug-in's information report", command_report},
 };
 
 }  // namespace

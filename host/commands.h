@@ -16,3 +16,7 @@ int run_command(const std::string& name, const std::vector<std::string>& args, c
 
 int command_info(const std::vector<std::string>& args, const host_options& options);
 int command_install(const std::vector<std::string>& args, const host_options& options);
+int command_check(const std::vector<std::string>& args, const host_options& options);
+int command_train(const std::vector<std::string>& args, const host_options& options);
+int command_run(const std::vector<std::string>& args, const host_options& options);
+int command_report(const std::vector<std::string>& args, const host_options& options);

@@ -43,7 +43,7 @@ void retire_message(int slot) {
   if (slot >= 0 && slot < kMessageSlots) g_slots[slot].msid.store(0, std::memory_order_release);
 }
 
-int HOST_CALLBACK host_data_callback(int msid, int request, void* buffer, int size) {
+int HOST_CALLBACK serve_message_request(int msid, int request, void* buffer, int size) {
   if (msid <= 0) return 0;
   const slot_state& s = g_slots[msid % kMessageSlots];
   if (s.msid.load(std::memory_order_acquire) != msid) return 0;

@@ -28,4 +28,4 @@ void retire_message(int slot);
 // Request 100005: the message's bytes; request 100006: its 16-byte time record. A null buffer asks
 // for the length; otherwise min(size, length) bytes are copied and counted. Unknown requests and
 // MSIDs give 0.
-int HOST_CALLBACK host_data_callback(int msid, int request, void* buffer, int size);
+int HOST_CALLBACK serve_message_request(int msid, int request, void* buffer, int size);

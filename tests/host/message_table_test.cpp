@@ -21,14 +21,14 @@ TEST(Callback, TextLengthThenDataThenShortBuffers) {
   const int n = static_cast<int>(text.size());
   int msid = publish_message(0, text.data(), text.size(), sample_time());
   ASSERT_GT(msid, 0);
-  EXPECT_EQ(host_data_callback(msid, kRequestText, nullptr, 0), n);
+  EXPECT_EQ(serve_message_request(msid, kRequestText, nullptr, 0), n);
   struct row {
     int size, copied;
   } rows[] = {{n, n}, {n + 10, n}, {5, 5}, {1, 1}, {0, 0}, {-3, 0}};
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
     char buf[64];
     std::memset(buf, 0xCC, sizeof(buf));
-    EXPECT_EQ(host_data_callback(msid, kRequestText, buf, rows[i].size), rows[i].copied) << "row " << i;
+    EXPECT_EQ(serve_message_request(msid, kRequestText, buf, rows[i].size), rows[i].copied) << "row " << i;
     EXPECT_EQ(std::string(buf, rows[i].copied), text.substr(0, rows[i].copied)) << "row " << i;
     EXPECT_EQ(static_cast<unsigned char>(buf[rows[i].copied]), 0xCC) << "row " << i;
   }
@@ -38,14 +38,14 @@ TEST(Callback, TextLengthThenDataThenShortBuffers) {
 TEST(Callback, TimeRecordIsSixteenBytes) {
   const std::string text = "x";
   int msid = publish_message(1, text.data(), text.size(), sample_time());
-  EXPECT_EQ(host_data_callback(msid, kRequestTime, nullptr, 0), 16);
+  EXPECT_EQ(serve_message_request(msid, kRequestTime, nullptr, 0), 16);
   unsigned char buf[20], expected[kTimeRecordSize];
   std::memset(buf, 0xCC, sizeof(buf));
   encode_time_record(sample_time(), expected);
-  EXPECT_EQ(host_data_callback(msid, kRequestTime, buf, sizeof(buf)), 16);
+  EXPECT_EQ(serve_message_request(msid, kRequestTime, buf, sizeof(buf)), 16);
   EXPECT_EQ(std::memcmp(buf, expected, 16), 0);
   EXPECT_EQ(buf[16], 0xCC);
-  EXPECT_EQ(host_data_callback(msid, kRequestTime, buf, 4), 4);
+  EXPECT_EQ(serve_message_request(msid, kRequestTime, buf, 4), 4);
   retire_message(1);
 }
 
@@ -53,21 +53,21 @@ TEST(Callback, UnknownRequestsAndStaleMsidsGiveNothing) {
   const std::string a = "first", b = "second message";
   int first = publish_message(2, a.data(), a.size(), sample_time());
   char buf[32];
-  for (int request : {0, 100004, 100007, -1}) EXPECT_EQ(host_data_callback(first, request, buf, sizeof(buf)), 0) << request;
+  for (int request : {0, 100004, 100007, -1}) EXPECT_EQ(serve_message_request(first, request, buf, sizeof(buf)), 0) << request;
   // The slot's next message gets a new MSID; the old one no longer reaches it.
   int second = publish_message(2, b.data(), b.size(), sample_time());
   EXPECT_NE(second, first);
-  EXPECT_EQ(host_data_callback(first, kRequestText, nullptr, 0), 0);
-  EXPECT_EQ(host_data_callback(second, kRequestText, nullptr, 0), static_cast<int>(b.size()));
+  EXPECT_EQ(serve_message_request(first, kRequestText, nullptr, 0), 0);
+  EXPECT_EQ(serve_message_request(second, kRequestText, nullptr, 0), static_cast<int>(b.size()));
   // Another slot's message is served alongside.
   int other = publish_message(3, a.data(), a.size(), sample_time());
-  EXPECT_EQ(host_data_callback(other, kRequestText, nullptr, 0), static_cast<int>(a.size()));
-  EXPECT_EQ(host_data_callback(second, kRequestText, nullptr, 0), static_cast<int>(b.size()));
+  EXPECT_EQ(serve_message_request(other, kRequestText, nullptr, 0), static_cast<int>(a.size()));
+  EXPECT_EQ(serve_message_request(second, kRequestText, nullptr, 0), static_cast<int>(b.size()));
   retire_message(2);
   retire_message(3);
-  EXPECT_EQ(host_data_callback(second, kRequestText, nullptr, 0), 0);
-  EXPECT_EQ(host_data_callback(0, kRequestText, nullptr, 0), 0);
-  EXPECT_EQ(host_data_callback(-5, kRequestText, nullptr, 0), 0);
+  EXPECT_EQ(serve_message_request(second, kRequestText, nullptr, 0), 0);
+  EXPECT_EQ(serve_message_request(0, kRequestText, nullptr, 0), 0);
+  EXPECT_EQ(serve_message_request(-5, kRequestText, nullptr, 0), 0);
   EXPECT_EQ(publish_message(kMessageSlots, a.data(), a.size(), sample_time()), 0);
   EXPECT_EQ(publish_message(-1, a.data(), a.size(), sample_time()), 0);
 }
@@ -75,8 +75,8 @@ TEST(Callback, UnknownRequestsAndStaleMsidsGiveNothing) {
 TEST(Callback, EmptyMessageHasLengthZero) {
   int msid = publish_message(4, nullptr, 0, sample_time());
   char buf[4] = {'a', 'b', 'c', 'd'};
-  EXPECT_EQ(host_data_callback(msid, kRequestText, nullptr, 0), 0);
-  EXPECT_EQ(host_data_callback(msid, kRequestText, buf, sizeof(buf)), 0);
+  EXPECT_EQ(serve_message_request(msid, kRequestText, nullptr, 0), 0);
+  EXPECT_EQ(serve_message_request(msid, kRequestText, buf, sizeof(buf)), 0);
   EXPECT_EQ(buf[0], 'a');
   retire_message(4);
 }

@@ -1,0 +1,289 @@
+// check, train and run: the host's main job. Each message is read once into a reused buffer,
+// published in the message table and handed to the plug-in by MSID; the plug-in fetches it back
+// through the data callback.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "host/commands.h"
+#include "host/mail_source.h"
+#include "host/message_table.h"
+#include "host/progress.h"
+#include "host/session.h"
+
+namespace {
+
+// The plug-in's default thresholds: spam from 85, probable spam from 75; -1 means no score.
+constexpr int kSpamThreshold = 85;
+constexpr int kUnsureThreshold = 75;
+// This driver is single-threaded and uses the first slot of the message table.
+constexpr int kSlot = 0;
+
+enum verdict { kSpam, kProbable, kGood, kVerdicts };
+const char* const kVerdictNames[kVerdicts] = {"spam", "probable-spam", "good"};
+
+verdict classify(int score) {
+  if (score < 1 || score < kUnsureThreshold) return kGood;
+  return score < kSpamThreshold ? kProbable : kSpam;
+}
+
+class stopwatch {
+ public:
+  stopwatch() { QueryPerformanceCounter(&start_); }
+  double seconds() const {
+    LARGE_INTEGER now, rate;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&rate);
+    return static_cast<double>(now.QuadPart - start_.QuadPart) / static_cast<double>(rate.QuadPart);
+  }
+
+ private:
+  LARGE_INTEGER start_;
+};
+
+// Reads a message and makes it the current one of the table.
+class message_feed {
+ public:
+  // The MSID, or 0 (with a note on stderr) when the message cannot be read.
+  int open(const message_ref& m) {
+    std::string error;
+    if (!reader_.read(m, &error)) {
+      std::fprintf(stderr, "plughost: %s\n", error.c_str());
+      return 0;
+    }
+    utc_time time;
+    // Without a usable Date the file's time stands in, as a client would use the arrival time.
+    if (!message_date(reader_.data(), reader_.size(), &time) && !utc_from_unix(reader_.file_time(), &time))
+      utc_from_unix(0, &time);
+    bytes_ += reader_.size();
+    return publish_message(kSlot, reader_.data(), reader_.size(), time);
+  }
+  void close() { retire_message(kSlot); }
+  uint64_t bytes() const { return bytes_; }
+
+ private:
+  message_reader reader_;
+  uint64_t bytes_ = 0;
+};
+
+void print_throughput(size_t messages, uint64_t bytes, double seconds) {
+  double mb = static_cast<double>(bytes) / (1024.0 * 1024.0);
+  double rate = seconds > 0 ? static_cast<double>(messages) / seconds : 0.0;
+  std::printf("messages: %zu, %.2f MB, %.3f s, %.1f messages/s, %.2f MB/s\n", messages, mb, seconds, rate,
+              seconds > 0 ? mb / seconds : 0.0);
+}
+
+bool gather(const std::vector<std::string>& paths, std::vector<message_ref>* messages) {
+  std::string error;
+  if (collect_messages(paths, messages, &error)) return true;
+  std::fprintf(stderr, "plughost: %s\n", error.c_str());
+  return false;
+}
+
+}  // namespace
+
+int command_check(const std::vector<std::string>& args, const host_options& options) {
+  if (args.empty()) {
+    std::fprintf(stderr, "plughost: check needs at least one file or folder\n");
+    return 2;
+  }
+  std::vector<message_ref> messages;
+  if (!gather(args, &messages)) return 1;
+  plugin_session session;
+  if (!session.start(options)) return 1;
+  message_feed feed;
+  size_t counts[kVerdicts] = {}, failed = 0;
+  stopwatch clock;
+  for (const message_ref& m : messages) {
+    int msid = feed.open(m);
+    if (!msid) {
+      ++failed;
+      continue;
+    }
+    int score = session.plugin().GetSpamScore(msid, serve_message_request);
+    feed.close();
+    verdict v = classify(score);
+    ++counts[v];
+    std::printf("%d %s %s\n", score, kVerdictNames[v], m.name.c_str());
+  }
+  double seconds = clock.seconds();
+  session.stop();
+  std::printf("verdicts: spam %zu, probable-spam %zu, good %zu\n", counts[kSpam], counts[kProbable], counts[kGood]);
+  if (failed) std::printf("unreadable: %zu\n", failed);
+  print_throughput(messages.size() - failed, feed.bytes(), seconds);
+  return failed ? 1 : 0;
+}
+
+int command_train(const std::vector<std::string>& args, const host_options& options) {
+  int spam = -1;
+  std::vector<std::string> paths;
+  for (const std::string& a : args) {
+    if (a == "--spam" || a == "--ham") spam = a == "--spam" ? 1 : 0;
+    else paths.push_back(a);
+  }
+  if (spam < 0 || paths.empty()) {
+    std::fprintf(stderr, "plughost: train needs --spam or --ham and at least one file or folder\n");
+    return 2;
+  }
+  std::vector<message_ref> messages;
+  if (!gather(paths, &messages)) return 1;
+  plugin_session session;
+  if (!session.start(options)) return 1;
+  message_feed feed;
+  size_t failed = 0, done = 0;
+  progress_line progress(messages.size());
+  stopwatch clock;
+  for (const message_ref& m : messages) {
+    progress.update(done++);
+    int msid = feed.open(m);
+    if (!msid) {
+      ++failed;
+      continue;
+    }
+    session.plugin().FeedSpam(msid, spam, serve_message_request);
+    feed.close();
+  }
+  double seconds = clock.seconds();
+  progress.finish();
+  session.stop();
+  std::printf("trained as %s: %zu\n", spam ? "spam" : "ham", messages.size() - failed);
+  if (failed) std::printf("unreadable: %zu\n", failed);
+  print_throughput(messages.size() - failed, feed.bytes(), seconds);
+  return failed ? 1 : 0;
+}
+
+namespace {
+
+struct run_options {
+  std::string spam_dir, ham_dir, index, root, results;
+  bool verbose = false;
+};
+
+// 2 for a usage error, 0 when the options make sense.
+int parse_run(const std::vector<std::string>& args, run_options* o) {
+  const struct {
+    const char* name;
+    std::string* value;
+  } named[] = {{"--spam-dir", &o->spam_dir}, {"--ham-dir", &o->ham_dir}, {"--index", &o->index},
+               {"--root", &o->root},         {"--results", &o->results}};
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--verbose") {
+      o->verbose = true;
+      continue;
+    }
+    std::string* target = nullptr;
+    for (const auto& n : named)
+      if (args[i] == n.name) target = n.value;
+    if (!target || i + 1 >= args.size()) {
+      std::fprintf(stderr, "plughost: run: '%s' is unknown or lacks its value\n", args[i].c_str());
+      return 2;
+    }
+    *target = args[++i];
+  }
+  bool dirs = !o->spam_dir.empty() && !o->ham_dir.empty();
+  bool index = !o->index.empty();
+  if (dirs == index) {
+    std::fprintf(stderr, "plughost: run needs either --spam-dir and --ham-dir, or --index (with --root)\n");
+    return 2;
+  }
+  if (index && o->root.empty()) o->root = ".";
+  return 0;
+}
+
+// Spreads the two classes evenly over the run, as mail arrives mixed, rather than one class first.
+std::vector<message_ref> interleave(const std::vector<message_ref>& spam, const std::vector<message_ref>& ham) {
+  std::vector<message_ref> out;
+  size_t s = 0, h = 0;
+  while (s < spam.size() || h < ham.size()) {
+    bool take_spam = h == ham.size() || (s < spam.size() && s * ham.size() <= h * spam.size());
+    out.push_back(take_spam ? spam[s++] : ham[h++]);
+  }
+  return out;
+}
+
+bool gather_run(const run_options& o, std::vector<message_ref>* messages) {
+  std::string error;
+  if (!o.index.empty()) {
+    if (read_index(o.index, o.root, messages, &error)) return true;
+  } else {
+    std::vector<message_ref> spam, ham;
+    if (collect_folder(o.spam_dir, message_label::spam, &spam, &error) &&
+        collect_folder(o.ham_dir, message_label::ham, &ham, &error)) {
+      *messages = interleave(spam, ham);
+      return true;
+    }
+  }
+  std::fprintf(stderr, "plughost: %s\n", error.c_str());
+  return false;
+}
+
+struct run_counts {
+  size_t spam = 0, caught = 0, ham = 0, false_positives = 0, failed = 0;
+};
+
+}  // namespace
+
+int command_run(const std::vector<std::string>& args, const host_options& options) {
+  run_options o;
+  if (int usage = parse_run(args, &o)) return usage;
+  std::vector<message_ref> messages;
+  if (!gather_run(o, &messages)) return 1;
+  FILE* results = nullptr;
+  if (!o.results.empty() && !(results = std::fopen(o.results.c_str(), "wb"))) {
+    std::fprintf(stderr, "plughost: cannot write %s\n", o.results.c_str());
+    return 1;
+  }
+  plugin_session session;
+  if (!session.start(options)) {
+    if (results) std::fclose(results);
+    return 1;
+  }
+  message_feed feed;
+  run_counts c;
+  progress_line progress(o.verbose ? 0 : messages.size());
+  size_t done = 0;
+  stopwatch clock;
+  for (const message_ref& m : messages) {
+    if (!o.verbose) progress.update(done++);
+    int msid = feed.open(m);
+    if (!msid) {
+      ++c.failed;
+      continue;
+    }
+    bool gold_spam = m.label == message_label::spam;
+    int score = session.plugin().GetSpamScore(msid, serve_message_request);
+    session.plugin().FeedSpam(msid, gold_spam ? 1 : 0, serve_message_request);
+    feed.close();
+    bool judged_spam = score >= kSpamThreshold;
+    (gold_spam ? c.spam : c.ham)++;
+    if (gold_spam && judged_spam) ++c.caught;
+    if (!gold_spam && judged_spam) ++c.false_positives;
+    if (results) std::fprintf(results, "%s %s %d\n", m.name.c_str(), judged_spam ? "spam" : "ham", score);
+    if (o.verbose) std::printf("%d %s %s %s\n", score, judged_spam ? "spam" : "ham", gold_spam ? "spam" : "ham", m.name.c_str());
+  }
+  double seconds = clock.seconds();
+  progress.finish();
+  session.stop();
+  bool written = !results || (std::fflush(results) == 0 && !std::ferror(results));
+  if (results) written = std::fclose(results) == 0 && written;
+  std::printf("spam: %zu, caught %zu, missed %zu\n", c.spam, c.caught, c.spam - c.caught);
+  std::printf("ham: %zu, judged spam %zu\n", c.ham, c.false_positives);
+  if (c.failed) std::printf("unreadable: %zu\n", c.failed);
+  print_throughput(messages.size() - c.failed, feed.bytes(), seconds);
+  if (!written) std::fprintf(stderr, "plughost: cannot write %s\n", o.results.c_str());
+  return c.failed || !written ? 1 : 0;
+}
+
+int command_report(const std::vector<std::string>& args, const host_options& options) {
+  if (!args.empty()) {
+    std::fprintf(stderr, "plughost: report takes no arguments\n");
+    return 2;
+  }
+  plugin_session session;
+  if (!session.start(options)) return 1;
+  std::string text = plugin_text(session.plugin().GetInfo);
+  session.stop();
+  std::printf("%s\n", text.c_str());
+  return 0;
+}

@@ -1,0 +1,176 @@
+// plughost.exe as a person runs it: a real process, the real plug-in, output captured from files.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
+
+using testing_support::program_folder;
+using testing_support::read_file;
+using testing_support::scoped_reg_value;
+using testing_support::scratch_folder;
+using testing_support::write_file;
+
+namespace {
+
+constexpr const char* kPathsKey = "Software\\Kestrom\\Corvane Suite\\Paths";
+const std::string kEnv1 = "From alice@example.org  Thu Aug 22 13:17:22 2002\n";
+const std::string kEnv2 = "From bob@example.org  Fri Aug 23 01:02:03 2002\n";
+
+struct process_result {
+  DWORD exit_code = 0xFFFFFFFF;
+  std::vector<std::string> out;  // stdout, one entry per line, line ends removed
+  std::string err;
+};
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+HANDLE inheritable_file(const std::string& path) {
+  SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+  return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+}
+
+// What the plug-in's verdict words mean at the default thresholds.
+const char* verdict_of(int score) { return score >= 85 ? "spam" : score >= 75 ? "probable-spam" : "good"; }
+
+class plughost_fixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    module_ = dir_.file("relaymx.tbp");
+    ASSERT_TRUE(CopyFileA((program_folder() + "relaymx.tbp").c_str(), module_.c_str(), FALSE));
+    CopyFileA((program_folder() + "rk_gui.dll").c_str(), dir_.file("rk_gui.dll").c_str(), FALSE);
+    CreateDirectoryA(dir_.file("mail").c_str(), nullptr);
+    CreateDirectoryA(dir_.file("mail\\sub").c_str(), nullptr);
+    ASSERT_TRUE(write_file(dir_.file("mail\\a.eml"), "Subject: a\r\nDate: Thu, 22 Aug 2002 13:17:22 +0100\r\n\r\nA\r\n"));
+    ASSERT_TRUE(write_file(dir_.file("mail\\c.eml"), kEnv1 + "Subject: c\n\nC\n"));
+    ASSERT_TRUE(write_file(dir_.file("mail\\sub\\b.eml"), "Subject: b, no date\n\nB\n"));
+    ASSERT_TRUE(write_file(dir_.file("box"), kEnv1 + "Subject: one\n\n1\n\n" + kEnv2 + "Subject: two\n\n2\n"));
+  }
+
+  process_result run(const std::string& args) {
+    process_result r;
+    std::string out_path = dir_.file("stdout.txt"), err_path = dir_.file("stderr.txt");
+    HANDLE out = inheritable_file(out_path), err = inheritable_file(err_path);
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = out;
+    si.hStdError = err;
+    std::string command = "\"" + program_folder() + "plughost.exe\" " + args;
+    PROCESS_INFORMATION pi = {};
+    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, dir_.path().c_str(), &si, &pi);
+    CloseHandle(out);
+    CloseHandle(err);
+    EXPECT_TRUE(started) << command;
+    if (!started) return r;
+    WaitForSingleObject(pi.hProcess, 120000);
+    GetExitCodeProcess(pi.hProcess, &r.exit_code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    r.out = lines_of(read_file(out_path));
+    r.err = read_file(err_path);
+    return r;
+  }
+
+  std::string plugin_arg() const { return "--plugin \"" + module_ + "\" "; }
+
+  scratch_folder dir_;
+  std::string module_;
+  scoped_reg_value no_root_{HKEY_LOCAL_MACHINE, kPathsKey, "AntispamRoot", static_cast<const char*>(nullptr)};
+};
+
+// "score verdict name": the score an integer in -1..100 and the verdict the one it implies.
+void expect_check_line(const std::string& line, const std::string& name, int* counts, size_t row) {
+  std::istringstream in(line);
+  int score = -2;
+  std::string verdict, rest;
+  in >> score >> verdict;
+  std::getline(in, rest);
+  EXPECT_TRUE(score >= -1 && score <= 100) << "row " << row << ": " << line;
+  EXPECT_EQ(verdict, verdict_of(score)) << "row " << row << ": " << line;
+  EXPECT_EQ(rest, " " + name) << "row " << row;
+  counts[verdict == "spam" ? 0 : verdict == "probable-spam" ? 1 : 2]++;
+}
+
+}  // namespace
+
+TEST_F(plughost_fixture, CheckPrintsOneLinePerMessageThenTheSummary) {
+  process_result r = run(plugin_arg() + "check \"" + dir_.file("mail") + "\" \"" + dir_.file("box") + "\"");
+  ASSERT_EQ(r.exit_code, 0u) << r.err;
+  const std::string names[] = {dir_.file("mail\\a.eml"), dir_.file("mail\\c.eml"), dir_.file("mail\\sub\\b.eml"),
+                               dir_.file("box") + "#1", dir_.file("box") + "#2"};
+  ASSERT_EQ(r.out.size(), 7u) << r.err;
+  int counts[3] = {};
+  for (size_t i = 0; i < 5; ++i) expect_check_line(r.out[i], names[i], counts, i);
+  char verdicts[80];
+  snprintf(verdicts, sizeof(verdicts), "verdicts: spam %d, probable-spam %d, good %d", counts[0], counts[1], counts[2]);
+  EXPECT_EQ(r.out[5], verdicts);
+  EXPECT_EQ(r.out[6].rfind("messages: 5, ", 0), 0u) << r.out[6];
+  EXPECT_NE(r.out[6].find("messages/s"), std::string::npos) << r.out[6];
+}
+
+TEST_F(plughost_fixture, RunWritesAResultLinePerIndexEntry) {
+  ASSERT_TRUE(write_file(dir_.file("online.idx"), "spam mail/a.eml\nham mail/sub/b.eml\nham mail/c.eml\n"));
+  process_result r = run(plugin_arg() + "run --index \"" + dir_.file("online.idx") + "\" --root \"" +
+                         dir_.file("mail") + "\\..\" --results \"" + dir_.file("results.txt") + "\"");
+  ASSERT_EQ(r.exit_code, 0u) << r.err;
+  std::vector<std::string> results = lines_of(read_file(dir_.file("results.txt")));
+  const char* names[] = {"mail/a.eml", "mail/sub/b.eml", "mail/c.eml"};
+  ASSERT_EQ(results.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    std::istringstream in(results[i]);
+    std::string name, judge;
+    int score = -2;
+    in >> name >> judge >> score;
+    EXPECT_EQ(name, names[i]) << "row " << i;
+    EXPECT_TRUE(score >= -1 && score <= 100) << "row " << i << ": " << results[i];
+    EXPECT_EQ(judge, score >= 85 ? "spam" : "ham") << "row " << i;
+  }
+  ASSERT_GE(r.out.size(), 3u);
+  EXPECT_EQ(r.out[0].rfind("spam: 1, ", 0), 0u) << r.out[0];
+  EXPECT_EQ(r.out[1].rfind("ham: 2, ", 0), 0u) << r.out[1];
+  EXPECT_EQ(r.out.back().rfind("messages: 3, ", 0), 0u) << r.out.back();
+}
+
+TEST_F(plughost_fixture, TrainCountsWhatItFed) {
+  process_result r = run(plugin_arg() + "train --ham \"" + dir_.file("mail") + "\" \"" + dir_.file("box") + "\"");
+  ASSERT_EQ(r.exit_code, 0u) << r.err;
+  ASSERT_EQ(r.out.size(), 2u);
+  EXPECT_EQ(r.out[0], "trained as ham: 5");
+  EXPECT_EQ(r.out[1].rfind("messages: 5, ", 0), 0u) << r.out[1];
+}
+
+TEST_F(plughost_fixture, BadUseExitsNonZeroWithAReason) {
+  struct row {
+    std::string args;
+    DWORD exit_code;
+    const char* reason;
+  } rows[] = {
+      {"--plugin \"" + program_folder() + "rk_gui.dll\" check \"" + dir_.file("box") + "\"", 1,
+       "does not export TBP_Initialize"},
+      {plugin_arg() + "check \"" + dir_.file("nothing") + "\"", 1, "nothing"},
+      {plugin_arg() + "check", 2, "check needs"},
+      {plugin_arg() + "train \"" + dir_.file("box") + "\"", 2, "--spam or --ham"},
+      {plugin_arg() + "run --index", 2, "--index"},
+      {plugin_arg() + "run --spam-dir x", 2, "either"},
+      {plugin_arg() + "report extra", 2, "no arguments"},
+  };
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    process_result r = run(rows[i].args);
+    EXPECT_EQ(r.exit_code, rows[i].exit_code) << "row " << i << ": " << r.err;
+    EXPECT_NE(r.err.find(rows[i].reason), std::string::npos) << "row " << i << ": " << r.err;
+  }
+}
