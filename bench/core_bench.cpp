@@ -195,17 +195,19 @@ int main(int argc, char** argv) {
     double test_s = seconds_since(t0);
     size_t bytes = total_bytes(test) + total_bytes(train);
     double wall = train_s + test_s;
-    std::printf("%s: %zu messages, %.1f MB, %.3f s (learn %.3f + %s %.3f): %.0f msgs/s, %.1f MB/s\n",
-                train.empty() ? "online check+learn" : "batch", test.size() + train.size(), bytes / 1048576.0,
-                wall, train_s, train.empty() ? "check+learn" : "check", test_s, (test.size() + train.size()) / wall,
-                bytes / 1048576.0 / wall);
+    if (train.empty())
+        std::printf("online check+learn: %zu messages, %.1f MB, %.3f s: %.0f msgs/s, %.1f MB/s\n", test.size(),
+                    bytes / 1048576.0, wall, test.size() / wall, bytes / 1048576.0 / wall);
+    else
+        std::printf("batch: %zu messages, %.1f MB, %.3f s (learn %.3f + check %.3f): %.0f msgs/s, %.1f MB/s\n",
+                    test.size() + train.size(), bytes / 1048576.0, wall, train_s, test_s,
+                    (test.size() + train.size()) / wall, bytes / 1048576.0 / wall);
     print_figures(train.empty() ? "online" : "batch", rows);
     report_persistence(c);
     if (!o.out.empty()) {
         std::ofstream out(o.out);
         for (size_t i = 0; i < test.size(); ++i)
-            out << test[i].path << (rows[i].score >= spam_threshold ? " spam " : " ham ") << rows[i].score << " "
-                << rows[i].margin << "\n";
+            out << test[i].path << (rows[i].score >= spam_threshold ? " spam " : " ham ") << rows[i].score << "\n";
     }
     return 0;
 }
