@@ -1,0 +1,105 @@
+// Entry points of the engine library: the factory at ordinal 1, an explanation export for the host
+// program, and the module entry that sets up the log and saves what is new when the library unloads.
+#include <windows.h>
+
+#include <cstring>
+
+#include "common/copy_out.h"
+#include "common/guard.h"
+#include "common/paths.h"
+#include "log/log.h"
+#include "settings/environment.h"
+#include "settings/folders.h"
+#include "sfl_ipc/engine_object.h"
+
+namespace {
+
+constexpr const char* kStatisticsFile = "antispam_stat.ini";
+
+// The per-user folder the plug-in keeps its files in, expanded, ending in a backslash.
+std::string user_folder() {
+  text raw = common_settings::getsettingsfolder();
+  if (raw.empty()) return std::string();
+  text expanded;
+  expand_environment(raw.c_str(), &expanded);
+  path_add_backslash(expanded);
+  return expanded.c_str();
+}
+
+std::string statistics_file() {
+  text folder;
+  if (!get_product_data_folder(&folder)) return std::string();
+  return std::string(folder.c_str()) + kStatisticsFile;
+}
+
+void setup_log(HINSTANCE instance) {
+  HKEY key = nullptr;
+  char folder[MAX_PATH + 1] = {};
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPathsKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    DWORD size = MAX_PATH;
+    DWORD type = 0;
+    if (RegQueryValueExA(key, "AntispamLog", nullptr, &type, reinterpret_cast<BYTE*>(folder), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+      folder[0] = '\0';
+    RegCloseKey(key);
+  }
+  log_set_module(instance);
+  log_set_folder(folder);
+}
+
+}  // namespace
+
+extern "C" {
+
+// Ordinal 1: one engine object per process; a second request shares it.
+HRESULT WINAPI create_engine(engine_interface** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (sfl::engine_object* live = sfl::live_engine()) {
+    live->AddRef();
+    *out = live;
+    return S_OK;
+  }
+  std::string folder = user_folder();
+  if (folder.empty()) {
+    RLOG("[-] sfl: no per-user folder, the engine cannot start");
+    return E_FAIL;
+  }
+  auto* engine = new (std::nothrow) sfl::engine_object(folder, statistics_file());
+  if (!engine) return E_OUTOFMEMORY;
+  engine->AddRef();
+  engine->start();
+  *out = engine;
+  return S_OK;
+}
+
+// Why a message scores as it does, as text; copied like the plug-in's texts (no NUL; a null buffer
+// asks for the length). Uses the live engine, or one loaded from the model file for the call.
+int WINAPI sfl_explain(const char* message, int size, char* out, int out_size) {
+  if (!message || size < 0) return 0;
+  std::string text;
+  if (sfl::engine_object* live = sfl::live_engine()) {
+    text = live->explain(message, static_cast<size_t>(size));
+  } else {
+    std::string folder = user_folder();
+    if (folder.empty()) return 0;
+    sfl::engine_object transient(folder, std::string());
+    text = transient.explain(message, static_cast<size_t>(size));
+  }
+  return copy_out_text(text.c_str(), out, out_size);
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    DisableThreadLibraryCalls(instance);
+    setup_log(instance);
+  } else if (reason == DLL_PROCESS_DETACH) {
+    // A host that never released the engine: keep what it learned. At process exit other threads are
+    // gone and may have left the engine's lock taken, so only try.
+    if (sfl::engine_object* live = sfl::live_engine()) live->persist(reserved != nullptr);
+  }
+  return TRUE;
+}
+
+}  // extern "C"
