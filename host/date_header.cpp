@@ -154,7 +154,31 @@ void take_number(const char* s, size_t n, date_fields* f) {
   // Further numbers are junk some mailers append; they do not make the date unusable.
 }
 
+// 2002/09/14: year first, the one numeric order that is not ambiguous.
+void take_numeric_date(const char* s, size_t n, date_fields* f) {
+  int parts[3];
+  size_t lengths[3];
+  int count = 0;
+  size_t start = 0;
+  for (size_t i = 0; i <= n; ++i) {
+    if (i < n && s[i] != '/') continue;
+    if (count == 3 || !parse_number(s + start, i - start, &parts[count])) return;
+    lengths[count++] = i - start;
+    start = i + 1;
+  }
+  if (count != 3 || lengths[0] != 4 || f->year >= 0 || f->day >= 0 || f->month >= 0) return;
+  if (parts[1] < 1 || parts[1] > 12) return;
+  f->year = parts[0];
+  f->year_digits = 4;
+  f->month = parts[1];
+  f->day = parts[2];
+}
+
 void take_token(const char* s, size_t n, date_fields* f) {
+  if (std::memchr(s, '/', n)) {
+    take_numeric_date(s, n, f);
+    return;
+  }
   if (std::memchr(s, ':', n)) {
     // A clock that cannot be read makes the whole date doubtful.
     if (f->hour < 0 && !parse_clock(s, n, f)) f->bad_clock = true;
@@ -193,7 +217,8 @@ void scan_tokens(const char* text, size_t size, date_fields* f) {
 
 int full_year(const date_fields& f) {
   if (f.year_digits <= 2) return f.year < 50 ? 2000 + f.year : 1900 + f.year;  // RFC 5322 obs-year
-  if (f.year_digits == 3) return 1900 + f.year;
+  // "102" or "0102": years since 1900, printed by mailers with the old struct tm bug.
+  if (f.year < 1000) return 1900 + f.year;
   return f.year;
 }
 

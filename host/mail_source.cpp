@@ -153,7 +153,8 @@ bool walk_folder(const std::string& folder, message_label label, int depth, std:
   std::vector<std::string> names;
   while (dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
+    // Dot names are the tools' own (".complete" markers, a ".pkg" download beside a corpus), not mail.
+    if (!name.empty() && name[0] != '.') names.push_back(name);
   }
   closedir(dir);
   std::sort(names.begin(), names.end());

@@ -38,7 +38,7 @@ struct byte_range {
 bool scan_mbox(FILE* file, std::vector<byte_range>* out);
 
 // Each argument is a message file, a folder (every regular file below it, recursively, in sorted
-// order, each one message) or an mbox file (a file that begins with "From "). False, with error
+// order, each one message; names that begin with a dot are left out) or an mbox file (a file that begins with "From "). False, with error
 // naming the argument, when one cannot be read.
 bool collect_messages(const std::vector<std::string>& args, std::vector<message_ref>* out, std::string* error);
 bool collect_folder(const std::string& folder, message_label label, std::vector<message_ref>* out,

@@ -59,7 +59,9 @@ TEST(DateParse, FormsGiveUtcFields) {
       {"Thu, 1 Aug 2002 12:00:60 +0000", "2002-08-01 12:00:59.000 dow 4"},  // leap second
       {"Thu, 1 Aug 2002 12:00:5 +0000 (added by postmaster@x.com)", "2002-08-01 12:00:05.000 dow 4"},
       {"Sun, 4 Aug 2002 10:00:00 99999", "2002-08-04 10:00:00.000 dow 0"},  // trailing junk number
-      {"  1 Jan 102 00:00:00", "2002-01-01 00:00:00.000 dow 2"},           // 3-digit year
+      {"  1 Jan 102 00:00:00", "2002-01-01 00:00:00.000 dow 2"},           // years since 1900
+      {"Thu, 22 Aug 0102 12:07:35 +0800", "2002-08-22 04:07:35.000 dow 4"},
+      {"2002/09/14 Sat 02:29:32 CDT", "2002-09-14 07:29:32.000 dow 6"},
       {"1 January 2003", "2003-01-01 00:00:00.000 dow 3"},                  // no time: midnight
       {"Tue, 3 Jun 2003 10:00:00 (comment (nested) ) +0200", "2003-06-03 08:00:00.000 dow 2"},
   };
@@ -84,6 +86,9 @@ TEST(DateParse, UnusableDatesAreRefused) {
       "0 Jan 2002",
       "1 Jan 2002 1:2:3:4",
       "1 Jan 2002 10:00:61",
+      "2002/13/01 10:00",
+      "14/09/2002 10:00",
+      "2002/09/31",
   };
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
     utc_time t;

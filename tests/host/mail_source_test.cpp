@@ -98,6 +98,8 @@ TEST(Sources, FolderIsWalkedInSortedOrderAndEachFileIsOneMessage) {
   dir.put("a/z.eml", kEnv1 + "\nSubject: z\n\nZ\n\n" + kEnv2 + "\nSubject: z2\n\nZ2\n");  // not split
   dir.put("a/c.eml", "Subject: c\n\nC\n");
   dir.put("c", "");
+  dir.put(".complete", "");
+  dir.put(".pkg/d.eml", "Subject: d\n\nD\n");
   std::vector<message_ref> got;
   std::string error;
   ASSERT_TRUE(collect_messages({dir.path()}, &got, &error)) << error;
