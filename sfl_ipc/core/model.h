@@ -3,7 +3,9 @@
 // sigmoid(margin). Learning is a gradient step on the log loss. Steps are per slot and adaptive
 // (AdaGrad): a slot's step shrinks with the squared gradients it has taken, so features seen in
 // many messages settle while rare ones still move fast (measured: better than one global rate).
-// A thick threshold can skip confident, correct messages; by default every message is learned.
+// A thick threshold skips messages judged right with |margin| >= thick_margin: confident, correct
+// messages teach little and would pull the weights towards the bulk of the mail seen (measured:
+// much better on mail from a later period, about the same on a mixed stream).
 #pragma once
 
 #include <cstdint>
@@ -15,7 +17,7 @@ struct model_params {
     uint32_t table_bits = 20;
     float learn_rate = 0.008f;
     float adaptive_floor = 0.01f;  // added to a slot's squared-gradient sum: bounds its first step
-    float thick_margin = 1e9f;     // learn only when wrong or |margin| below this; huge: always
+    float thick_margin = 4.0f;     // learn only when wrong or |margin| below this
 };
 
 constexpr uint32_t min_table_bits = 12;
