@@ -145,6 +145,33 @@ TEST_F(plughost_fixture, RunWritesAResultLinePerIndexEntry) {
   EXPECT_EQ(r.out.back().rfind("messages: 3, ", 0), 0u) << r.out.back();
 }
 
+TEST_F(plughost_fixture, RunOverTwoFoldersSpreadsTheClassesAndReportsEachWhenVerbose) {
+  CreateDirectoryA(dir_.file("spam").c_str(), nullptr);
+  ASSERT_TRUE(write_file(dir_.file("spam\\s1.eml"), "Subject: s1\n\nS\n"));
+  ASSERT_TRUE(write_file(dir_.file("spam\\s2.eml"), "Subject: s2\n\nS\n"));
+  process_result r = run(plugin_arg() + "run --verbose --spam-dir \"" + dir_.file("spam") + "\" --ham-dir \"" +
+                         dir_.file("mail") + "\"");
+  ASSERT_EQ(r.exit_code, 0u) << r.err;
+  // A spam comes next while the share of spam used so far is no larger than that of ham: 0/2 <= 0/3,
+  // then 1/2 > 0/3 and 1/2 > 1/3, then 1/2 <= 2/3.
+  const std::string expected[][2] = {{"spam", dir_.file("spam\\s1.eml")}, {"ham", dir_.file("mail\\a.eml")},
+                                     {"ham", dir_.file("mail\\c.eml")}, {"spam", dir_.file("spam\\s2.eml")},
+                                     {"ham", dir_.file("mail\\sub\\b.eml")}};
+  ASSERT_EQ(r.out.size(), 8u);
+  for (size_t i = 0; i < 5; ++i) {
+    std::istringstream in(r.out[i]);
+    std::string judge, gold, name;
+    int score = -2;
+    in >> score >> judge >> gold;
+    std::getline(in, name);
+    EXPECT_EQ(judge, score >= 85 ? "spam" : "ham") << "row " << i;
+    EXPECT_EQ(gold, expected[i][0]) << "row " << i;
+    EXPECT_EQ(name, " " + expected[i][1]) << "row " << i;
+  }
+  EXPECT_EQ(r.out[5].rfind("spam: 2, ", 0), 0u) << r.out[5];
+  EXPECT_EQ(r.out[6].rfind("ham: 3, ", 0), 0u) << r.out[6];
+}
+
 TEST_F(plughost_fixture, TrainCountsWhatItFed) {
   process_result r = run(plugin_arg() + "train --ham \"" + dir_.file("mail") + "\" \"" + dir_.file("box") + "\"");
   ASSERT_EQ(r.exit_code, 0u) << r.err;
