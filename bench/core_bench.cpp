@@ -131,6 +131,7 @@ bool parse_options(int argc, char** argv, options* o) {
         else if (k == "--out") o->out = v;
         else if (k == "--prefix") p.tokens.raw_prefix = static_cast<uint32_t>(std::atoi(v));
         else if (k == "--body-prefix") p.tokens.body_prefix = static_cast<uint32_t>(std::atoi(v));
+        else if (k == "--header-prefix") p.tokens.header_prefix = static_cast<uint32_t>(std::atoi(v));
         else if (k == "--header-words") p.tokens.header_words = std::atoi(v) != 0;
         else if (k == "--body-words") p.tokens.body_words = std::atoi(v) != 0;
         else if (k == "--body-pairs") p.tokens.body_pairs = std::atoi(v) != 0;

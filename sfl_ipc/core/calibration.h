@@ -10,8 +10,8 @@ namespace sfl {
 
 struct calibration_params {
     float ham_slope = 0.5f;
-    float spam_slope = 0.93f;
-    float spam_power = 0.5f;
+    float spam_slope = 0.97f;
+    float spam_power = 0.55f;
 };
 
 // A non-finite margin gives 50.

@@ -80,6 +80,7 @@ bool read_params(byte_view* in, classifier_params* p) {
     if (!read_u32(in, &t.max_words) || t.max_words > max_word_limit) return false;
     if (!read_u32(in, &t.max_field_bytes) || t.max_field_bytes > max_raw_prefix) return false;
     if (!read_u32(in, &t.body_prefix) || t.body_prefix > max_raw_prefix) return false;
+    if (!read_u32(in, &t.header_prefix) || t.header_prefix > max_raw_prefix) return false;
     if (!read_u8(in, &bits) || bits < min_table_bits || bits > max_table_bits) return false;
     p->model.table_bits = bits;
     if (!read_finite(in, &p->model.learn_rate) || p->model.learn_rate <= 0) return false;
@@ -146,6 +147,7 @@ std::vector<uint8_t> encode_model(const classifier& c) {
     put_u32(&out, p.tokens.max_words);
     put_u32(&out, p.tokens.max_field_bytes);
     put_u32(&out, p.tokens.body_prefix);
+    put_u32(&out, p.tokens.header_prefix);
     put_u8(&out, static_cast<uint8_t>(m.params.table_bits));
     put_f32(&out, m.params.learn_rate);
     put_f32(&out, m.params.adaptive_floor);

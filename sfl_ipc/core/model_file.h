@@ -6,7 +6,7 @@
 //   6   2  tokenizer version (a model is only valid for the tokenizer that trained it)
 //   8      tokenizer parameters: u32 raw_prefix, u8 header_words, u8 body_words, u8 body_pairs,
 //          u32 max_words, u32 max_field_bytes
-//          u32 body_prefix
+//          u32 body_prefix, u32 header_prefix
 //          model parameters: u8 table_bits, f32 learn_rate, f32 adaptive_floor, f32 thick_margin
 //          calibration: f32 ham_slope, f32 spam_slope, f32 spam_power
 //          counters: u64 messages[2], tokens[2], marks[2] (good first, then spam)
@@ -29,7 +29,7 @@
 
 namespace sfl {
 
-constexpr uint16_t model_format_version = 1;
+constexpr uint16_t model_format_version = 2;
 
 enum class model_load { ok, corrupt, other_version };
 

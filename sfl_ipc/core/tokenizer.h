@@ -1,8 +1,9 @@
 // Turns a raw message into hashed features:
-//  - byte 4-grams of the first `raw_prefix` bytes of the raw text (headers and body as they stand:
-//    robust to obfuscation, encodings and languages);
+//  - byte 4-grams of the decoded header fields (Received left out) and of the decoded body text,
+//    each from a bounded prefix (robust to obfuscation, encodings and languages);
 //  - words of the decoded header fields, tagged by field name;
-//  - words, and optionally adjacent word pairs, of the decoded body text.
+//  - optionally: 4-grams of the raw text as it stands, words and adjacent word pairs of the body
+//    (measured no better on our corpus; kept as parameters for comparison).
 // Each feature is a 32-bit hash of its kind, tag and bytes. Any change here that alters the hashes
 // must bump `tokenizer_version`: a stored model is only valid for the tokenizer that trained it.
 #pragma once
@@ -16,10 +17,11 @@
 
 namespace sfl {
 
-constexpr uint32_t tokenizer_version = 1;
+constexpr uint32_t tokenizer_version = 2;
 
 struct tokenizer_params {
-    uint32_t raw_prefix = 2000;       // bytes of raw text that give 4-grams
+    uint32_t raw_prefix = 0;          // bytes of raw text that give 4-grams
+    uint32_t header_prefix = 2000;    // bytes of decoded header text that give 4-grams
     uint32_t body_prefix = 3000;      // bytes of decoded body text that give 4-grams
     bool header_words = true;
     bool body_words = false;
@@ -29,7 +31,8 @@ struct tokenizer_params {
     mime_limits limits;
 };
 
-enum class feature_kind : uint8_t { byte_gram = 1, header_word = 2, body_word = 3, body_pair = 4, body_gram = 5 };
+// Kinds of text features; the values are hashed, so they never change.
+enum class feature_kind : uint8_t { header_word = 2, body_word = 3, body_pair = 4 };
 
 struct named_feature {
     uint32_t hash;

@@ -33,10 +33,9 @@ TEST(Classifier, LearningSeparatesClassesAndCounts) {
         c.learn(spam_message(i), true, true);
         c.learn(ham_message(i), false, i % 2 == 0);
     }
-    int spam = c.score(spam_message(100));
-    int ham = c.score(ham_message(100));
-    EXPECT_GE(spam, 85);
-    EXPECT_LT(ham, 50);
+    // Learning stops at the thick threshold, so both land well clear of the middle, not at the ends.
+    EXPECT_GT(c.score(spam_message(100)), 75);
+    EXPECT_LT(c.score(ham_message(100)), 25);
     const sfl::learn_counters& k = c.counters();
     EXPECT_EQ(k.messages[1], 10u);
     EXPECT_EQ(k.messages[0], 10u);

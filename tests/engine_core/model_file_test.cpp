@@ -12,13 +12,13 @@ namespace {
 constexpr size_t at_format = 4;
 constexpr size_t at_tokenizer = 6;
 constexpr size_t at_header_words = 12;
-constexpr size_t at_table_bits = 27;
-constexpr size_t at_learn_rate = 28;
-constexpr size_t at_spam_power = 48;
-constexpr size_t at_messages_spam = 60;
-constexpr size_t at_encoding = 104;
-constexpr size_t at_sparse_count = 105;
-constexpr size_t at_first_gap = 109;
+constexpr size_t at_table_bits = 31;
+constexpr size_t at_learn_rate = 32;
+constexpr size_t at_spam_power = 52;
+constexpr size_t at_messages_spam = 64;
+constexpr size_t at_encoding = 108;
+constexpr size_t at_sparse_count = 109;
+constexpr size_t at_first_gap = 113;
 
 sfl::classifier trained(uint32_t table_bits, int random_messages) {
     sfl::classifier_params p;
@@ -103,7 +103,7 @@ TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
     };
     const row rows[] = {
         {0, {'X'}, sfl::model_load::corrupt},                            // magic
-        {at_format, {2, 0}, sfl::model_load::other_version},
+        {at_format, {1, 0}, sfl::model_load::other_version},
         {at_tokenizer, {9, 0}, sfl::model_load::other_version},
         {at_header_words, {2}, sfl::model_load::corrupt},                // flag other than 0/1
         {at_table_bits, {30}, sfl::model_load::corrupt},
