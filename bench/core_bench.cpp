@@ -139,6 +139,7 @@ bool parse_options(int argc, char** argv, options* o) {
         else if (k == "--bits") p.model.table_bits = static_cast<uint32_t>(std::atoi(v));
         else if (k == "--rate") p.model.learn_rate = std::strtof(v, nullptr);
         else if (k == "--floor") p.model.adaptive_floor = std::strtof(v, nullptr);
+        else if (k == "--max-steps") p.model.max_steps = static_cast<uint32_t>(std::atoi(v));
         else if (k == "--thick") p.model.thick_margin = std::strtof(v, nullptr);
         else if (k == "--ham-slope") p.calibration.ham_slope = std::strtof(v, nullptr);
         else if (k == "--spam-power") p.calibration.spam_power = std::strtof(v, nullptr);
@@ -173,7 +174,8 @@ int main(int argc, char** argv) {
     if (!parse_options(argc, argv, &o)) {
         std::fprintf(stderr, "usage: core_bench --corpus DIR --index IDX [--train IDX] [--out FILE] [--prefix N]\n"
                              "  [--header-words 0|1] [--body-words 0|1] [--body-pairs 0|1] [--max-words N]\n"
-                             "  [--bits N] [--rate F] [--thick F] [--ham-slope F] [--spam-slope F]\n");
+                             "  [--bits N] [--rate F] [--floor F] [--thick F] [--max-steps N]\n"
+                             "  [--ham-slope F] [--spam-slope F] [--spam-power F]\n");
         return 2;
     }
     std::vector<message> test, train;

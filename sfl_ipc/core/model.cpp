@@ -9,6 +9,7 @@ linear_model make_model(const model_params& params) {
     linear_model m;
     m.params = params;
     m.params.table_bits = std::clamp(params.table_bits, min_table_bits, max_table_bits);
+    m.params.max_steps = std::clamp(params.max_steps, uint32_t{1}, max_learn_steps);
     m.weights.assign(size_t{1} << m.params.table_bits, 0.0f);
     m.grad_sq.assign(m.weights.size(), 0.0f);
     return m;
@@ -21,7 +22,9 @@ double model_margin(const linear_model& model, const std::vector<uint32_t>& slot
     return std::isfinite(sum) ? sum : 0.0;
 }
 
-bool model_learn(linear_model* model, const std::vector<uint32_t>& slots, bool spam) {
+namespace {
+
+bool learn_step(linear_model* model, const std::vector<uint32_t>& slots, bool spam) {
     const model_params& p = model->params;
     double m = model_margin(*model, slots);
     bool wrong = spam ? m <= 0.0 : m > 0.0;
@@ -37,6 +40,17 @@ bool model_learn(linear_model* model, const std::vector<uint32_t>& slots, bool s
     // The bias is one more always-present feature, but with a fixed rate: it tracks the class mix.
     model->bias += static_cast<float>(p.learn_rate * g);
     return true;
+}
+
+}  // namespace
+
+bool model_learn(linear_model* model, const std::vector<uint32_t>& slots, bool spam) {
+    bool changed = false;
+    for (uint32_t step = 0; step < model->params.max_steps; ++step) {
+        if (!learn_step(model, slots, spam)) break;
+        changed = true;
+    }
+    return changed;
 }
 
 }  // namespace sfl

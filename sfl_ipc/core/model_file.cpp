@@ -86,6 +86,9 @@ bool read_params(byte_view* in, classifier_params* p) {
     if (!read_finite(in, &p->model.learn_rate) || p->model.learn_rate <= 0) return false;
     if (!read_finite(in, &p->model.adaptive_floor) || p->model.adaptive_floor <= 0) return false;
     if (!read_f32(in, &p->model.thick_margin) || !(p->model.thick_margin > 0)) return false;  // may be huge
+    uint8_t steps;
+    if (!read_u8(in, &steps) || steps == 0 || steps > max_learn_steps) return false;
+    p->model.max_steps = steps;
     return read_finite(in, &p->calibration.ham_slope) && p->calibration.ham_slope > 0 &&
            read_finite(in, &p->calibration.spam_slope) && p->calibration.spam_slope > 0 &&
            read_finite(in, &p->calibration.spam_power) && p->calibration.spam_power > 0;
@@ -152,6 +155,7 @@ std::vector<uint8_t> encode_model(const classifier& c) {
     put_f32(&out, m.params.learn_rate);
     put_f32(&out, m.params.adaptive_floor);
     put_f32(&out, m.params.thick_margin);
+    put_u8(&out, static_cast<uint8_t>(m.params.max_steps));
     put_f32(&out, p.calibration.ham_slope);
     put_f32(&out, p.calibration.spam_slope);
     put_f32(&out, p.calibration.spam_power);

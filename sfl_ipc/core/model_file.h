@@ -7,7 +7,8 @@
 //   8      tokenizer parameters: u32 raw_prefix, u8 header_words, u8 body_words, u8 body_pairs,
 //          u32 max_words, u32 max_field_bytes
 //          u32 body_prefix, u32 header_prefix
-//          model parameters: u8 table_bits, f32 learn_rate, f32 adaptive_floor, f32 thick_margin
+//          model parameters: u8 table_bits, f32 learn_rate, f32 adaptive_floor, f32 thick_margin,
+//          u8 max_steps
 //          calibration: f32 ham_slope, f32 spam_slope, f32 spam_power
 //          counters: u64 messages[2], tokens[2], marks[2] (good first, then spam)
 //          f32 bias
@@ -29,7 +30,7 @@
 
 namespace sfl {
 
-constexpr uint16_t model_format_version = 2;
+constexpr uint16_t model_format_version = 3;
 
 enum class model_load { ok, corrupt, other_version };
 

@@ -14,11 +14,12 @@ constexpr size_t at_tokenizer = 6;
 constexpr size_t at_header_words = 12;
 constexpr size_t at_table_bits = 31;
 constexpr size_t at_learn_rate = 32;
-constexpr size_t at_spam_power = 52;
-constexpr size_t at_messages_spam = 64;
-constexpr size_t at_encoding = 108;
-constexpr size_t at_sparse_count = 109;
-constexpr size_t at_first_gap = 113;
+constexpr size_t at_max_steps = 44;
+constexpr size_t at_spam_power = 53;
+constexpr size_t at_messages_spam = 65;
+constexpr size_t at_encoding = 109;
+constexpr size_t at_sparse_count = 110;
+constexpr size_t at_first_gap = 114;
 
 sfl::classifier trained(uint32_t table_bits, int random_messages) {
     sfl::classifier_params p;
@@ -103,12 +104,13 @@ TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
     };
     const row rows[] = {
         {0, {'X'}, sfl::model_load::corrupt},                            // magic
-        {at_format, {1, 0}, sfl::model_load::other_version},
+        {at_format, {2, 0}, sfl::model_load::other_version},
         {at_tokenizer, {9, 0}, sfl::model_load::other_version},
         {at_header_words, {2}, sfl::model_load::corrupt},                // flag other than 0/1
         {at_table_bits, {30}, sfl::model_load::corrupt},
         {at_table_bits, {11}, sfl::model_load::corrupt},
         {at_learn_rate, {0, 0, 0xc0, 0x7f}, sfl::model_load::corrupt},   // NaN
+        {at_max_steps, {0}, sfl::model_load::corrupt},
         {at_spam_power, {0, 0, 0, 0}, sfl::model_load::corrupt},         // zero
         {at_encoding, {7}, sfl::model_load::corrupt},
         {at_encoding, {0}, sfl::model_load::corrupt},                    // dense, but data too short
