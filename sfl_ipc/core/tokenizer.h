@@ -1,8 +1,8 @@
 // Turns a raw message into hashed features:
 //  - byte 4-grams of the decoded header fields (Received left out) and of the decoded body text,
 //    each from a bounded prefix (robust to obfuscation, encodings and languages);
-//  - words of the decoded header fields, tagged by field name;
-//  - optionally: 4-grams of the raw text as it stands, words and adjacent word pairs of the body
+//  - words of the decoded header fields, tagged by field name, and words of the decoded body;
+//  - optionally: 4-grams of the raw text as it stands, adjacent word pairs of the body
 //    (measured no better on our corpus; kept as parameters for comparison).
 // Each feature is a 32-bit hash of its kind, tag and bytes. Any change here that alters the hashes
 // must bump `tokenizer_version`: a stored model is only valid for the tokenizer that trained it.
@@ -24,7 +24,7 @@ struct tokenizer_params {
     uint32_t header_prefix = 2000;    // bytes of decoded header text that give 4-grams
     uint32_t body_prefix = 3000;      // bytes of decoded body text that give 4-grams
     bool header_words = true;
-    bool body_words = false;
+    bool body_words = true;
     bool body_pairs = false;          // adjacent body word pairs
     uint32_t max_words = 3000;        // body words looked at
     uint32_t max_field_bytes = 1024;  // bytes of one header field looked at
