@@ -31,8 +31,12 @@ constexpr uint32_t raw_seed = 0x9e3779b9u;
 constexpr uint32_t body_seed = 0x7f4a7c15u;
 constexpr uint32_t header_seed = 0x3c6ef372u;
 
+unsigned char fold_case(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+
+// Words are hashed with ASCII case folded: "FREE" and "Free" are one feature (measured: better
+// on both protocols than keeping case).
 uint32_t fnv_bytes(uint32_t h, std::string_view s) {
-    for (unsigned char c : s) h = (h ^ c) * 16777619u;
+    for (unsigned char c : s) h = (h ^ fold_case(c)) * 16777619u;
     return h;
 }
 
@@ -128,8 +132,9 @@ struct hash_sink {
     }
 };
 
-void append_escaped(std::string_view bytes, std::string* out) {
+void append_escaped(std::string_view bytes, std::string* out, bool fold = false) {
     for (unsigned char c : bytes) {
+        if (fold) c = fold_case(c);
         if (c >= 33 && c < 127 && c != '\\') {
             out->push_back(static_cast<char>(c));
         } else {
@@ -156,10 +161,10 @@ struct name_sink {
         } else {
             f.name = (k == feature_kind::body_word) ? "b:" : "p:";
         }
-        append_escaped(a, &f.name);
+        append_escaped(a, &f.name, true);
         if (k == feature_kind::body_pair) {
             f.name += '+';
-            append_escaped(b, &f.name);
+            append_escaped(b, &f.name, true);
         }
         out->push_back(std::move(f));
     }

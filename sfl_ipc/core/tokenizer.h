@@ -1,7 +1,8 @@
 // Turns a raw message into hashed features:
 //  - byte 4-grams of the decoded header fields (Received left out) and of the decoded body text,
 //    each from a bounded prefix (robust to obfuscation, encodings and languages);
-//  - words of the decoded header fields, tagged by field name, and words of the decoded body;
+//  - words (ASCII case folded) of the decoded header fields, tagged by field name, and of the
+//    decoded body;
 //  - optionally: 4-grams of the raw text as it stands, adjacent word pairs of the body
 //    (measured no better on our corpus; kept as parameters for comparison).
 // Each feature is a 32-bit hash of its kind, tag and bytes. Any change here that alters the hashes
@@ -17,7 +18,7 @@
 
 namespace sfl {
 
-constexpr uint32_t tokenizer_version = 2;
+constexpr uint32_t tokenizer_version = 3;
 
 struct tokenizer_params {
     uint32_t raw_prefix = 0;          // bytes of raw text that give 4-grams

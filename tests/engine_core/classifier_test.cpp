@@ -63,7 +63,7 @@ TEST(Classifier, ExplainListsHeaviestFeaturesByName) {
     EXPECT_GT(top[0].weight, 0.0f);  // the heaviest features of a spam push towards spam
     bool named_word = false;
     for (const auto& f : c.explain(spam_message(100), 100000))
-        named_word |= f.name == "h:subject:PILLS" && f.weight > 0;
+        named_word |= f.name == "h:subject:pills" && f.weight > 0;
     EXPECT_TRUE(named_word);
     EXPECT_TRUE(c.explain("", 10).empty());
 }
