@@ -9,7 +9,7 @@
 namespace sfl {
 
 struct calibration_params {
-    float ham_slope = 0.5f;
+    float ham_slope = 0.4f;
     float spam_slope = 0.97f;
     float spam_power = 0.55f;
 };
