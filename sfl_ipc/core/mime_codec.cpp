@@ -199,45 +199,55 @@ void decode_encoded_words(std::string_view in, std::string* out) {
     if (pending_space) out->append(in.substr(in.size() - pending_space, pending_space));
 }
 
+namespace {
+
+bool is_tag_start(std::string_view in, size_t i) {
+    if (in[i] != '<' || i + 1 >= in.size()) return false;
+    unsigned char n = in[i + 1];
+    return is_alpha(n) || n == '/' || n == '!' || n == '?';
+}
+
+// Consumes the tag (or comment) at `i` and returns the position after it, after the contents
+// too for script and style; npos when no tag can close any more. `next_gt` caches the position
+// of the next '>', which keeps the whole scan linear.
+size_t consume_tag(std::string_view in, size_t i, size_t* next_gt, std::string* out) {
+    out->push_back(' ');
+    if (in.compare(i, 4, "<!--") == 0) {
+        size_t e = in.find("-->", i + 4);
+        return (e == std::string_view::npos) ? in.size() : e + 3;
+    }
+    if (*next_gt != std::string_view::npos && *next_gt <= i) *next_gt = in.find('>', i + 1);
+    if (*next_gt == std::string_view::npos) return std::string_view::npos;
+    std::string_view tag = in.substr(i + 1, *next_gt - i - 1);
+    copy_link_values(tag, out);
+    size_t after = *next_gt + 1;
+    for (std::string_view raw_text : {std::string_view("script"), std::string_view("style")}) {
+        if (!starts_with_nocase(tag, 0, raw_text)) continue;
+        size_t e = find_nocase(in, after, "</" + std::string(raw_text));
+        return (e == std::string_view::npos) ? in.size() : e;
+    }
+    return after;
+}
+
+}  // namespace
+
 void html_to_text(std::string_view in, std::string* out) {
-    size_t next_gt = 0;  // cached position of the next '>' keeps the scan linear
+    size_t next_gt = 0;
     size_t i = 0;
     while (i < in.size()) {
-        unsigned char c = in[i];
-        if (c == '&') {
-            size_t end = 0;
-            if (decode_entity(in, i, out, &end)) {
-                i = end;
-                continue;
+        size_t end = 0;
+        if (in[i] == '&' && decode_entity(in, i, out, &end)) {
+            i = end;
+        } else if (is_tag_start(in, i)) {
+            size_t after = consume_tag(in, i, &next_gt, out);
+            if (after == std::string_view::npos) {  // an unclosed '<': the rest is text
+                out->pop_back();
+                out->append(in.substr(i));
+                return;
             }
-        }
-        bool tag_start = c == '<' && i + 1 < in.size() &&
-                         (is_alpha(in[i + 1]) || in[i + 1] == '/' || in[i + 1] == '!' || in[i + 1] == '?');
-        if (!tag_start) {
-            out->push_back(static_cast<char>(c));
-            ++i;
-            continue;
-        }
-        if (in.compare(i, 4, "<!--") == 0) {
-            size_t e = in.find("-->", i + 4);
-            i = (e == std::string_view::npos) ? in.size() : e + 3;
-            out->push_back(' ');
-            continue;
-        }
-        if (next_gt != std::string_view::npos && next_gt <= i) next_gt = in.find('>', i + 1);
-        if (next_gt == std::string_view::npos) {  // no tag can close any more: the rest is text
-            out->append(in.substr(i));
-            return;
-        }
-        std::string_view tag = in.substr(i + 1, next_gt - i - 1);
-        copy_link_values(tag, out);
-        out->push_back(' ');
-        i = next_gt + 1;
-        for (std::string_view raw_text : {std::string_view("script"), std::string_view("style")}) {
-            if (!starts_with_nocase(tag, 0, raw_text)) continue;
-            std::string closing = "</" + std::string(raw_text);
-            size_t e = find_nocase(in, i, closing);
-            i = (e == std::string_view::npos) ? in.size() : e;
+            i = after;
+        } else {
+            out->push_back(in[i++]);
         }
     }
 }

@@ -18,7 +18,7 @@
 
 namespace sfl {
 
-constexpr uint32_t tokenizer_version = 3;
+constexpr uint32_t tokenizer_version = 4;
 
 struct tokenizer_params {
     uint32_t raw_prefix = 0;          // bytes of raw text that give 4-grams

@@ -21,7 +21,7 @@ uint32_t fold(const std::vector<uint32_t>& hashes) {
 // Pins the tokenizer: if this fails, the features changed, and tokenizer_version (and with it the
 // model file) must be bumped before the expected values here are updated.
 TEST(Tokenizer, GoldenMessage) {
-    ASSERT_EQ(sfl::tokenizer_version, 3u);
+    ASSERT_EQ(sfl::tokenizer_version, 4u);
     std::vector<sfl::named_feature> named;
     sfl::extract_named_features(golden_message, sfl::tokenizer_params(), &named);
     std::vector<std::string> names;
@@ -43,6 +43,19 @@ TEST(Tokenizer, GoldenMessage) {
     std::vector<uint32_t> plain;
     sfl::extract_features(golden_message, sfl::tokenizer_params(), &plain);
     EXPECT_EQ(plain, hashes);  // the named and the plain paths agree
+}
+
+// The same for a MIME message, so that a change of decoding (transfer encodings, HTML) shows too.
+TEST(Tokenizer, GoldenMimeMessage) {
+    const char* raw =
+        "Content-Type: multipart/alternative; boundary=b\n\n"
+        "--b\nContent-Type: text/html\nContent-Transfer-Encoding: quoted-printable\n\n"
+        "<p>Cl=69ck <a href=3D\"http://x.example/?id=3D1\">here</a> &amp; <b>win</b></p>\n"
+        "--b\nContent-Type: text/plain\nContent-Transfer-Encoding: base64\n\nQnV5IE5PVw==\n--b--\n";
+    std::vector<uint32_t> hashes;
+    sfl::extract_features(raw, sfl::tokenizer_params(), &hashes);
+    EXPECT_EQ(hashes.size(), 107u);
+    EXPECT_EQ(fold(hashes), 1833037523u) << "hash fold changed";
 }
 
 TEST(Tokenizer, FeatureSourcesFollowParameters) {
