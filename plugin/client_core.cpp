@@ -3,6 +3,7 @@
 #include "log/log.h"
 #include "plugin/client_plugin.h"
 #include "plugin/product.h"
+#include "plugin/statistics.h"
 #include "plugin/tbp_api.h"
 #include "settings/plugin_settings.h"
 #include "ui/framework/gui_library.h"
@@ -36,6 +37,7 @@ void client_plugin::deinit_client() {
 
 void tb_plugin::deinit_client() {
   RLOG("[i] tb_plugin deinit called");
+  stat_flush();
   client_plugin::deinit_client();
   engine_wrapper().stop();
 }

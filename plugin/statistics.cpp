@@ -45,23 +45,72 @@ constexpr const char* kDetails =
     "<h3>Spam detection status</h3><ul><li>Good messages detected: %d</li><li>Spam messages detected: %d</li>"
     "<li>Probable spam messages detected: %d</li><hr><li>Total messages detected: %d</li></ul>";
 
+// Counts not yet in the file. Its own lock: the report flushes without the instance's lock.
+struct pending_counts {
+  pending_counts() { InitializeCriticalSection(&lock); }
+  ~pending_counts() {
+    flush();
+    DeleteCriticalSection(&lock);
+  }
+  void flush();
+
+  CRITICAL_SECTION lock;
+  int verdicts[3] = {0, 0, 0};
+  int total = 0;
+  DWORD last_flush = GetTickCount();
+};
+
+constexpr DWORD kFlushIntervalMs = 1000;
+
+pending_counts& pending() {
+  static pending_counts counts;
+  return counts;
+}
+
+int clamp_sum(int stored, int delta) {
+  long long sum = static_cast<long long>(stored) + delta;
+  return sum < 0 ? 0 : sum > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(sum);
+}
+
+// Read, add, write: the verdicts' keys first, then "Total", each result at least 0.
+void pending_counts::flush() {
+  EnterCriticalSection(&lock);
+  const char* file = statistics_path();
+  if (*file && total != 0) {
+    for (int v = kVerdictSpam; v <= kVerdictGood; ++v)
+      if (verdicts[v] != 0)
+        write_counter(file, kVerdictKeys[v], clamp_sum(read_counter(file, kStatus, kVerdictKeys[v]), verdicts[v]));
+    write_counter(file, "Total", clamp_sum(read_counter(file, kStatus, "Total"), total));
+  }
+  verdicts[0] = verdicts[1] = verdicts[2] = total = 0;
+  last_flush = GetTickCount();
+  LeaveCriticalSection(&lock);
+}
+
 }  // namespace
 
-void set_statistics_path(const char* path) { stat_path().assign(path); }
+void set_statistics_path(const char* path) {
+  pending().flush();  // what was counted belongs to the old file
+  stat_path().assign(path);
+}
+
 const char* statistics_path() { return stat_path().c_str(); }
 
 void stat_count(int verdict, int delta) {
   if (delta == 0 || verdict < kVerdictSpam || verdict > kVerdictGood) return;
-  const char* file = statistics_path();
-  if (!*file) return;  // no data folder: nothing to count into
-  const char* key = kVerdictKeys[verdict];
-  int total = read_counter(file, kStatus, "Total") + delta;
-  int count = read_counter(file, kStatus, key) + delta;
-  write_counter(file, key, count < 0 ? 0 : count);
-  write_counter(file, "Total", total < 0 ? 0 : total);
+  pending_counts& p = pending();
+  EnterCriticalSection(&p.lock);
+  p.verdicts[verdict] += delta;
+  p.total += delta;
+  bool due = GetTickCount() - p.last_flush >= kFlushIntervalMs;
+  LeaveCriticalSection(&p.lock);
+  if (due) p.flush();
 }
 
+void stat_flush() { pending().flush(); }
+
 text info_report() {
+  stat_flush();
   text file;
   if (get_product_data_folder(&file)) file.append(kStatisticsFile);
   file.truncate(kStatisticsPathMax);

@@ -2,6 +2,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "common/paths.h"
@@ -167,14 +168,20 @@ int ensure_folder(const char* path) {
   return kFolderFailed;
 }
 
+// The common application-data folder is a property of the machine: it is asked for once per process,
+// because the shell's answer costs more than the whole of a message check.
 bool _get_common_appdata(text* path) {
-  char buf[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buf))) {
+  static const text folder = [] {
+    char buf[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buf))) buf[0] = '\0';
+    return text(buf);
+  }();
+  if (folder.empty()) {
     RLOG("[-] _get_common_appdata cannot find 'all users application data 'folder");
     return false;
   }
-  path->assign(buf);
-  return !path->empty();
+  path->assign(folder.c_str());
+  return true;
 }
 
 const char* get_product_data_folder(text* out) {
@@ -187,20 +194,60 @@ const char* get_product_data_folder(text* out) {
   return out->c_str();
 }
 
+namespace {
+
+struct basic_key {
+  const char* name;
+  int fallback;
+};
+const basic_key kBasicKeys[] = {
+    {"spam threshold", 85}, {"unsure threshold", 75}, {"enable outlook", 1}, {"enable express", 1}, {"enable thebat", 1},
+};
+constexpr size_t kBasicKeyCount = sizeof kBasicKeys / sizeof kBasicKeys[0];
+
+// The values of "antispam.ini" as last read, with the file's size and time then. Every call looks at
+// the file again and reads it anew when it changed, appeared or went away, so a change is seen at the
+// next message as before, at a fraction of the cost of the profile calls.
+struct basic_cache {
+  SRWLOCK lock = SRWLOCK_INIT;
+  bool valid = false;
+  std::string file;
+  WIN32_FILE_ATTRIBUTE_DATA stamp = {};
+  bool exists = false;
+  uint32_t values[kBasicKeyCount] = {};
+};
+
+bool same_stamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
+  return a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh &&
+         CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
+uint32_t cached_basic_setting(const char* file, uint32_t index) {
+  static basic_cache cache;
+  WIN32_FILE_ATTRIBUTE_DATA stamp = {};
+  bool exists = GetFileAttributesExA(file, GetFileExInfoStandard, &stamp) != 0;
+  AcquireSRWLockExclusive(&cache.lock);
+  if (!cache.valid || cache.file != file || cache.exists != exists || (exists && !same_stamp(cache.stamp, stamp))) {
+    for (size_t i = 0; i < kBasicKeyCount; ++i)
+      cache.values[i] = GetPrivateProfileIntA(kBasicSettingsSection, kBasicKeys[i].name, kBasicKeys[i].fallback, file);
+    cache.file = file;
+    cache.stamp = stamp;
+    cache.exists = exists;
+    cache.valid = true;
+  }
+  uint32_t value = cache.values[index];
+  ReleaseSRWLockExclusive(&cache.lock);
+  return value;
+}
+
+}  // namespace
+
 uint32_t read_basic_setting(uint32_t index) {
-  struct basic_key {
-    const char* name;
-    int fallback;
-  };
-  static const basic_key keys[] = {
-      {"spam threshold", 85}, {"unsure threshold", 75}, {"enable outlook", 1},
-      {"enable express", 1},  {"enable thebat", 1},
-  };
-  if (index >= sizeof keys / sizeof keys[0]) return 0;
+  if (index >= kBasicKeyCount) return 0;
   text file;
   // Without the product data folder there is no file to read: the defaults hold.
-  if (!get_product_data_folder(&file)) return static_cast<uint32_t>(keys[index].fallback);
+  if (!get_product_data_folder(&file)) return static_cast<uint32_t>(kBasicKeys[index].fallback);
   file.append(kBasicSettingsFile);
-  if (file.size() >= MAX_PATH) return static_cast<uint32_t>(keys[index].fallback);
-  return GetPrivateProfileIntA(kBasicSettingsSection, keys[index].name, keys[index].fallback, file.c_str());
+  if (file.size() >= MAX_PATH) return static_cast<uint32_t>(kBasicKeys[index].fallback);
+  return cached_basic_setting(file.c_str(), index);
 }
