@@ -24,8 +24,10 @@ const command kCommands[] = {
               "                          train the plug-in with each message as spam or as ham",
      command_train},
     {"run", "run --spam-dir DIR --ham-dir DIR | --index FILE [--root DIR] [--results FILE] [--verbose]\n"
+            "      [--check-only | --train-only]\n"
             "                          the online protocol: check, then train with the gold label, each\n"
-            "                          message in order; the results file has lines 'path judge score'",
+            "                          message in order; the results file has lines 'path judge score'.\n"
+            "                          --train-only and --check-only make the two passes of a batch run",
      command_run},
     {"report", "report                  print the plug-in's information report", command_report},
 };
