@@ -10,6 +10,9 @@ namespace sfl {
 namespace {
 
 constexpr DWORD kMaxModelFile = 512u << 20;  // anything larger is not a model of ours
+// Another program (a virus scanner, a backup tool) may hold the file without sharing for a moment.
+constexpr int kReadAttempts = 10;
+constexpr DWORD kReadRetryMs = 200;
 
 // One mutex per folder, shared by every process of the user session.
 std::string mutex_name(const std::string& path) {
@@ -48,8 +51,10 @@ bool read_whole(const std::string& path, std::vector<uint8_t>* out, bool* missin
     return false;
   }
   LARGE_INTEGER size;
-  bool ok = GetFileSizeEx(f, &size) && size.QuadPart <= kMaxModelFile;
-  if (ok) {
+  bool ok = GetFileSizeEx(f, &size);
+  if (ok && size.QuadPart > kMaxModelFile) {
+    out->clear();  // not a model of ours: read as an empty, damaged file
+  } else if (ok) {
     out->resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
     ok = out->empty() || (ReadFile(f, out->data(), static_cast<DWORD>(out->size()), &got, nullptr) &&
@@ -82,8 +87,20 @@ model_store::~model_store() {
 store_load model_store::load(classifier* out) {
   mutex_turn turn(mutex_);
   std::vector<uint8_t> bytes;
-  bool missing = false;
-  if (!read_whole(path_, &bytes, &missing) && missing) return store_load::missing;
+  bool missing = false, read = false;
+  for (int attempt = 0; attempt < kReadAttempts && !read && !missing; ++attempt) {
+    if (attempt) Sleep(kReadRetryMs);
+    read = read_whole(path_, &bytes, &missing);
+  }
+  if (missing) return store_load::missing;
+  if (!read) {
+    // Not known to be damaged: setting it aside, or saving a fresh model over it later, would throw
+    // the user's training away. This session's learning is not saved instead.
+    keep_file_ = true;
+    RLOG("[-] sfl: cannot read the model file %s: %lu; starting fresh without saving", path_.c_str(),
+         GetLastError());
+    return store_load::unreadable;
+  }
   if (!bytes.empty() && decode_model(bytes.data(), bytes.size(), out) == model_load::ok) return store_load::loaded;
   std::string aside = folder_ + kSetAsideFile;
   MoveFileExA(path_.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING);
@@ -95,6 +112,7 @@ store_load model_store::load(classifier* out) {
 
 // Each process writes its own temporary file, so that two never write into one.
 bool model_store::save(const std::vector<uint8_t>& bytes) {
+  if (keep_file_) return false;
   char temp_name[64];
   std::snprintf(temp_name, sizeof(temp_name), "sfl_model.%lu.tmp", GetCurrentProcessId());
   std::string temp = folder_ + temp_name;

@@ -16,7 +16,8 @@ namespace sfl {
 constexpr const char* kModelFile = "sfl_model.bin";
 constexpr const char* kSetAsideFile = "sfl_model.bad";
 
-enum class store_load { loaded, missing, set_aside };
+// unreadable: the file is there but could not be read (held by another program); it is kept.
+enum class store_load { loaded, missing, set_aside, unreadable };
 
 class model_store {
  public:
@@ -33,6 +34,7 @@ class model_store {
  private:
   std::string folder_, path_;
   HANDLE mutex_ = nullptr;
+  bool keep_file_ = false;  // the model file could not be read: never replace it with a fresh one
 };
 
 }  // namespace sfl

@@ -416,3 +416,51 @@ TEST_F(engine_lib, explanation_names_the_deciding_rule_or_the_features) {
 
 }  // namespace
 }  // namespace engine_test
+
+namespace engine_test {
+namespace {
+
+// Another program (a backup tool, a virus scanner) holds the model file open without sharing while
+// the engine starts: the engine cannot read it, and must not throw the user's model away for that.
+TEST_F(engine_lib, model_held_open_by_another_program_is_kept) {
+  load();
+  train(25);
+  unload();
+  const std::string good = read_file(user_file("sfl_model.bin"));
+  auto hold = [this] {
+    return CreateFileA(user_file("sfl_model.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+
+  // held for the whole start: the engine runs fresh and leaves the file alone
+  HANDLE held = hold();
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  load();
+  CloseHandle(held);
+  EXPECT_NE(query("trusted"), S_OK);
+  EXPECT_EQ(mark(synthetic_message(true, rng_), true), S_OK);
+  unload();
+  EXPECT_TRUE(read_file(user_file("sfl_model.bin")) == good) << "the model was replaced by a fresh one";
+  EXPECT_FALSE(file_exists(user_file("sfl_model.bad")));
+
+  // held for a moment: the engine waits for it and loads it
+  held = hold();
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  HANDLE closer = CreateThread(
+      nullptr, 0,
+      [](void* h) -> DWORD {
+        Sleep(300);
+        CloseHandle(static_cast<HANDLE>(h));
+        return 0;
+      },
+      held, 0, nullptr);
+  ASSERT_NE(closer, nullptr);
+  load();
+  WaitForSingleObject(closer, INFINITE);
+  CloseHandle(closer);
+  EXPECT_EQ(query("trusted"), S_OK);
+  EXPECT_FALSE(file_exists(user_file("sfl_model.bad")));
+}
+
+}  // namespace
+}  // namespace engine_test
