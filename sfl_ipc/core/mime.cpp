@@ -69,7 +69,7 @@ raw_part split_headers(std::string_view text, size_t max_fields) {
         size_t next = (eol == std::string_view::npos) ? text.size() : eol + 1;
         std::string_view line = text.substr(pos, next - pos);
         std::string_view content = trim(line);
-        if (content.empty()) {  // the blank separator line
+        if (content.empty()) {  // the separator; a line of blanks counts too, as senders pad it
             part.header_block = text.substr(0, pos);
             body_start = next;
             break;

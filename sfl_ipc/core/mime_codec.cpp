@@ -169,6 +169,10 @@ void decode_quoted_printable(std::string_view in, bool header_mode, std::string*
 }
 
 void decode_encoded_words(std::string_view in, std::string* out) {
+    if (in.find("=?") == std::string_view::npos) {  // most fields hold none: copy at memcpy speed
+        out->append(in);
+        return;
+    }
     size_t pending_space = 0;  // whitespace held back after an encoded-word
     bool after_word = false;
     size_t i = 0;
