@@ -86,6 +86,15 @@ model_store::~model_store() {
 
 store_load model_store::load(classifier* out) {
   mutex_turn turn(mutex_);
+  // Saves write their temporary files only while holding the turn, so any found now belongs to a
+  // process that died during a save.
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder_ + "sfl_model.*.tmp").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do DeleteFileA((folder_ + found.cFileName).c_str());
+    while (FindNextFileA(find, &found));
+    FindClose(find);
+  }
   std::vector<uint8_t> bytes;
   bool missing = false, read = false;
   for (int attempt = 0; attempt < kReadAttempts && !read && !missing; ++attempt) {

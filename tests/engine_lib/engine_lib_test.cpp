@@ -290,6 +290,15 @@ TEST_F(engine_lib, killing_a_learning_process_leaves_a_loadable_model) {
   ASSERT_TRUE(file_exists(user_file("sfl_model.bin"))) << "no save happened (seed " << seed << ")";
   load();
   EXPECT_EQ(query("trusted"), S_OK);
+  // saves cut off half-way leave no temporary files behind once an engine has started (a kill in
+  // the middle of a write is rare, so one is planted too)
+  unload();
+  ASSERT_TRUE(write_file(user_file("sfl_model.4242.tmp"), "half a model"));
+  load();
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA(user_file("sfl_model.*.tmp").c_str(), &found);
+  EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "left behind: " << found.cFileName;
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
 }
 
 // Packages the engine may meet from a careless or hostile caller. Each gets an answer, no crash.
