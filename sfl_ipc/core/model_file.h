@@ -16,7 +16,7 @@
 //                            1 sparse: u32 count, then per used slot the varint gap from the
 //                            previous used slot + 1, f32 weight, u16 squared-gradient sum
 //          The squared-gradient sum is kept as the top 16 bits of its f32 (bfloat16): it only
-//          scales future steps, so 3 significant digits do, and the file shrinks by a fifth.
+//          scales future steps, so 3 significant digits do; the file is a fifth to a quarter smaller.
 //  end-4   4  CRC-32 of every byte before it
 // Decoding reads the bytes as hostile: every field is bounds-checked, every value range-checked,
 // nothing may follow the checksum.
