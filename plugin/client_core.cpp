@@ -5,6 +5,7 @@
 #include "plugin/product.h"
 #include "plugin/statistics.h"
 #include "plugin/tbp_api.h"
+#include "rules/rule_texts_win.h"
 #include "settings/plugin_settings.h"
 #include "ui/framework/gui_library.h"
 
@@ -20,6 +21,7 @@ plugin_settings& settings_record_object() {
 int client_plugin::init_client() {
   RLOG("[i] init_client called");
   if (!load_gui_resource_library()) return kStartFailed;
+  use_resource_rule_texts();  // rule errors explain themselves in the resource library's words
   plugin_settings& record = settings_record_object();
   record.bind(kBindRegister);
   record.bind(kBindReset);

@@ -56,22 +56,25 @@ extern "C" {
 HRESULT WINAPI create_engine(engine_interface** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (sfl::engine_object* live = sfl::live_engine()) {
-    live->AddRef();
+  // Serialised, so that two threads asking at once share one engine.
+  static SRWLOCK factory = SRWLOCK_INIT;
+  AcquireSRWLockExclusive(&factory);
+  HRESULT result = S_OK;
+  if (sfl::engine_object* live = sfl::acquire_live_engine()) {
     *out = live;
-    return S_OK;
-  }
-  std::string folder = user_folder();
-  if (folder.empty()) {
+  } else if (std::string folder = user_folder(); folder.empty()) {
     RLOG("[-] sfl: no per-user folder, the engine cannot start");
-    return E_FAIL;
+    result = E_FAIL;
+  } else if (auto* engine = new (std::nothrow) sfl::engine_object(folder, statistics_file())) {
+    engine->AddRef();
+    engine->start();
+    sfl::publish_live_engine(engine);
+    *out = engine;
+  } else {
+    result = E_OUTOFMEMORY;
   }
-  auto* engine = new (std::nothrow) sfl::engine_object(folder, statistics_file());
-  if (!engine) return E_OUTOFMEMORY;
-  engine->AddRef();
-  engine->start();
-  *out = engine;
-  return S_OK;
+  ReleaseSRWLockExclusive(&factory);
+  return result;
 }
 
 // Why a message scores as it does, as text; copied like the plug-in's texts (no NUL; a null buffer
@@ -79,8 +82,9 @@ HRESULT WINAPI create_engine(engine_interface** out) {
 int WINAPI sfl_explain(const char* message, int size, char* out, int out_size) {
   if (!message || size < 0) return 0;
   std::string text;
-  if (sfl::engine_object* live = sfl::live_engine()) {
+  if (sfl::engine_object* live = sfl::acquire_live_engine()) {
     text = live->explain(message, static_cast<size_t>(size));
+    live->Release();
   } else {
     std::string folder = user_folder();
     if (folder.empty()) return 0;
@@ -97,7 +101,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   } else if (reason == DLL_PROCESS_DETACH) {
     // A host that never released the engine: keep what it learned. At process exit other threads are
     // gone and may have left the engine's lock taken, so only try.
-    if (sfl::engine_object* live = sfl::live_engine()) live->persist(reserved != nullptr);
+    if (sfl::engine_object* live = sfl::live_engine_at_unload()) live->persist(reserved != nullptr);
   }
   return TRUE;
 }

@@ -11,6 +11,7 @@ namespace sfl {
 namespace {
 
 engine_object* g_live = nullptr;
+SRWLOCK g_live_lock = SRWLOCK_INIT;  // guards g_live against a factory call racing the last Release
 
 constexpr const char* kWhiteList = "whitelist.txt";
 constexpr const char* kBlackList = "blacklist.txt";
@@ -67,7 +68,23 @@ void write_counter(const char* file, const char* section, const char* key, uint6
 
 }  // namespace
 
-engine_object* live_engine() { return g_live; }
+engine_object* acquire_live_engine() {
+  AcquireSRWLockExclusive(&g_live_lock);
+  engine_object* live = g_live;
+  if (live) live->AddRef();
+  ReleaseSRWLockExclusive(&g_live_lock);
+  return live;
+}
+
+bool publish_live_engine(engine_object* engine) {
+  AcquireSRWLockExclusive(&g_live_lock);
+  bool free = g_live == nullptr;
+  if (free) g_live = engine;
+  ReleaseSRWLockExclusive(&g_live_lock);
+  return free;
+}
+
+engine_object* live_engine_at_unload() { return g_live; }
 
 engine_object::engine_object(std::string folder, std::string statistics_file)
     : folder_(std::move(folder)), statistics_file_(std::move(statistics_file)), store_(folder_) {
@@ -75,12 +92,10 @@ engine_object::engine_object(std::string folder, std::string statistics_file)
   store_load loaded = store_.load(&state_.model());
   RLOG("[i] sfl: engine created, model %s", loaded == store_load::loaded ? "loaded" : "new");
   load_lists(kWhiteListSaved | kBlackListSaved);
-  if (!g_live) g_live = this;
 }
 
 engine_object::~engine_object() {
   stop_saver();
-  if (g_live == this) g_live = nullptr;
   DeleteCriticalSection(&lock_);
 }
 
@@ -97,14 +112,19 @@ HRESULT STDMETHODCALLTYPE engine_object::QueryInterface(REFIID riid, void** out)
 
 ULONG STDMETHODCALLTYPE engine_object::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
 
+// The last reference ends the engine, unless the factory handed it out again in the meantime.
 ULONG STDMETHODCALLTYPE engine_object::Release() {
   LONG left = InterlockedDecrement(&references_);
-  if (left == 0) {
-    stop_saver();
-    persist(false);
-    delete this;
-  }
-  return static_cast<ULONG>(left);
+  if (left != 0) return static_cast<ULONG>(left);
+  AcquireSRWLockExclusive(&g_live_lock);
+  bool last = references_ == 0;
+  if (last && g_live == this) g_live = nullptr;
+  ReleaseSRWLockExclusive(&g_live_lock);
+  if (!last) return 0;
+  stop_saver();
+  persist(false);
+  delete this;
+  return 0;
 }
 
 HRESULT STDMETHODCALLTYPE engine_object::check(message_package* package, int32_t* score) {
@@ -235,7 +255,7 @@ void engine_object::start() {
   saver_done_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   // The saver holds a reference on the library, so the library cannot go away under it.
   HMODULE self = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&live_engine), &self);
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&acquire_live_engine), &self);
   saver_ = CreateThread(nullptr, 0, saver_main, this, 0, nullptr);
   if (!saver_ && self) FreeLibrary(self);
 }
@@ -246,7 +266,7 @@ DWORD WINAPI engine_object::saver_main(void* p) {
   SetEvent(self->saver_done_);
   HMODULE library = nullptr;
   GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&live_engine), &library);
+                     reinterpret_cast<LPCSTR>(&acquire_live_engine), &library);
   FreeLibraryAndExitThread(library, 0);
 }
 

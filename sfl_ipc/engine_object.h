@@ -66,7 +66,12 @@ class engine_object final : public engine_interface {
   HANDLE saver_ = nullptr;
 };
 
-// The live engine of this process, or null.
-engine_object* live_engine();
+// The live engine of this process with a reference for the caller, or null. A live engine is one that
+// create_engine handed out; engines built for a single call never become live.
+engine_object* acquire_live_engine();
+// Makes the engine the live one (under the same lock as acquire_live_engine); false when one exists.
+bool publish_live_engine(engine_object* engine);
+// The live engine without a reference, for the library's unload only.
+engine_object* live_engine_at_unload();
 
 }  // namespace sfl
