@@ -232,8 +232,11 @@ TEST(TextFile, WritesAndReadsCategoryOneBindings) {
   r.ratio = 0.1234567;
   r.on = true;
   ASSERT_TRUE(r.write_text_file(path.c_str()));
-  std::ifstream in(path, std::ios::binary);
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string content;
+  {
+    std::ifstream in(path, std::ios::binary);  // closed before the file is removed: Windows keeps open files
+    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
   EXPECT_EQ(content, "note=\"hello world\"\nlimit=\"-17\"\nratio=\"0.123457\"\non=\"1\"\nUpper=\"\"\n");
   test_record back;
   ASSERT_TRUE(back.read_text_file(path.c_str()));
