@@ -29,6 +29,9 @@ const command kCommands[] = {
             "                          message in order; the results file has lines 'path judge score'.\n"
             "                          --train-only and --check-only make the two passes of a batch run",
      command_run},
+    {"explain", "explain PATH...         why each message scores as it does: the deciding white or black list\n"
+                "                          rule, or the features of the learned model that weighed most",
+     command_explain},
     {"report", "report                  print the plug-in's information report", command_report},
 };
 

@@ -15,6 +15,7 @@ std::string command_help();
 int run_command(const std::string& name, const std::vector<std::string>& args, const host_options& options);
 
 int command_info(const std::vector<std::string>& args, const host_options& options);
+int command_explain(const std::vector<std::string>& args, const host_options& options);
 int command_install(const std::vector<std::string>& args, const host_options& options);
 int command_check(const std::vector<std::string>& args, const host_options& options);
 int command_train(const std::vector<std::string>& args, const host_options& options);
