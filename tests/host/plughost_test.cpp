@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -51,6 +52,11 @@ class plughost_fixture : public ::testing::Test {
     module_ = dir_.file("relaymx.tbp");
     ASSERT_TRUE(CopyFileA((program_folder() + "relaymx.tbp").c_str(), module_.c_str(), FALSE));
     CopyFileA((program_folder() + "rk_gui.dll").c_str(), dir_.file("rk_gui.dll").c_str(), FALSE);
+    // The recording engine answers 50 to every check, so a line with 50 went through the engine.
+    CopyFileA((program_folder() + "..\\fakes\\sfl_ipc.dll").c_str(), dir_.file("sfl_ipc.dll").c_str(), FALSE);
+    CreateDirectoryA(dir_.file("user").c_str(), nullptr);
+    user_folder_ = std::make_unique<scoped_reg_value>(HKEY_CURRENT_USER, kPathsKey, "aspam settings",
+                                                      dir_.file("user\\").c_str());
     CreateDirectoryA(dir_.file("mail").c_str(), nullptr);
     CreateDirectoryA(dir_.file("mail\\sub").c_str(), nullptr);
     ASSERT_TRUE(write_file(dir_.file("mail\\a.eml"), "Subject: a\r\nDate: Thu, 22 Aug 2002 13:17:22 +0100\r\n\r\nA\r\n"));
@@ -90,6 +96,7 @@ class plughost_fixture : public ::testing::Test {
   scratch_folder dir_;
   std::string module_;
   scoped_reg_value no_root_{HKEY_LOCAL_MACHINE, kPathsKey, "AntispamRoot", static_cast<const char*>(nullptr)};
+  std::unique_ptr<scoped_reg_value> user_folder_;
 };
 
 // "score verdict name": the score an integer in -1..100 and the verdict the one it implies.
@@ -114,7 +121,10 @@ TEST_F(plughost_fixture, CheckPrintsOneLinePerMessageThenTheSummary) {
                                dir_.file("box") + "#1", dir_.file("box") + "#2"};
   ASSERT_EQ(r.out.size(), 7u) << r.err;
   int counts[3] = {};
-  for (size_t i = 0; i < 5; ++i) expect_check_line(r.out[i], names[i], counts, i);
+  for (size_t i = 0; i < 5; ++i) {
+    expect_check_line(r.out[i], names[i], counts, i);
+    EXPECT_EQ(r.out[i].rfind("50 good ", 0), 0u) << "row " << i << ": the engine was not asked: " << r.out[i];
+  }
   char verdicts[80];
   snprintf(verdicts, sizeof(verdicts), "verdicts: spam %d, probable-spam %d, good %d", counts[0], counts[1], counts[2]);
   EXPECT_EQ(r.out[5], verdicts);
