@@ -117,7 +117,7 @@ void print_figures(const char* name, const std::vector<result>& rows) {
 }
 
 struct options {
-    std::string corpus, index, train, out;
+    std::string corpus, index, train, out, margins;
     sfl::classifier_params params;
 };
 
@@ -130,6 +130,7 @@ bool parse_options(int argc, char** argv, options* o) {
         else if (k == "--index") o->index = v;
         else if (k == "--train") o->train = v;
         else if (k == "--out") o->out = v;
+        else if (k == "--margins") o->margins = v;
         else if (k == "--prefix") p.tokens.raw_prefix = static_cast<uint32_t>(std::atoi(v));
         else if (k == "--body-prefix") p.tokens.body_prefix = static_cast<uint32_t>(std::atoi(v));
         else if (k == "--header-prefix") p.tokens.header_prefix = static_cast<uint32_t>(std::atoi(v));
@@ -173,7 +174,7 @@ void report_persistence(const sfl::classifier& c) {
 int main(int argc, char** argv) {
     options o;
     if (!parse_options(argc, argv, &o)) {
-        std::fprintf(stderr, "usage: core_bench --corpus DIR --index IDX [--train IDX] [--out FILE] [--prefix N]\n"
+        std::fprintf(stderr, "usage: core_bench --corpus DIR --index IDX [--train IDX] [--out FILE] [--margins FILE] [--prefix N]\n"
                              "  [--header-words 0|1] [--body-words 0|1] [--body-pairs 0|1] [--max-words N]\n"
                              "  [--bits N] [--rate F] [--floor F] [--thick F] [--max-steps N]\n"
                              "  [--ham-slope F] [--spam-slope F] [--spam-power F]\n");
@@ -215,6 +216,11 @@ int main(int argc, char** argv) {
         std::ofstream out(o.out);
         for (size_t i = 0; i < test.size(); ++i)
             out << test[i].path << (rows[i].score >= spam_threshold ? " spam " : " ham ") << rows[i].score << "\n";
+    }
+    if (!o.margins.empty()) {
+        std::ofstream out(o.margins);
+        for (size_t i = 0; i < test.size(); ++i)
+            out << test[i].path << (test[i].spam ? " spam " : " ham ") << rows[i].margin << "\n";
     }
     return 0;
 }

@@ -82,13 +82,25 @@ void grams(std::string_view text, size_t limit, uint32_t seed, Sink& sink) {
     for (size_t i = 0; i + gram_size <= n; ++i) sink.gram(text.data() + i, seed);
 }
 
-// The decoded header fields as "name: value" lines, without the Received trace: relay hops learned
-// from one period's mail misjudge the next period's (measured: spam sent through a mailing list
-// that also carries good mail), while the words of those fields still count on their own.
+// Fields added on the way rather than by the sender: the Received trace and what a mailing list
+// stamps on every post, spam included. Learned from one period's mail, they misjudge spam sent
+// through a list that also carries good mail (measured: batch (1-ROCA)% 0.199 -> 0.102).
+bool transit_field(const std::string& name) {
+    static const char* const exact[] = {"received",  "x-beenthere", "x-mailman-version", "precedence",
+                                        "errors-to", "sender",      "x-loop",            "mailing-list",
+                                        "x-mailing-list"};
+    if (name.compare(0, 5, "list-") == 0) return true;
+    for (const char* e : exact)
+        if (name == e) return true;
+    return false;
+}
+
+// The decoded header fields as "name: value" lines without the transit fields, whose words still
+// count on their own.
 std::string header_text(const parsed_message& msg, size_t limit) {
     std::string text;
     for (const header_field& f : msg.fields) {
-        if (f.name == "received" || text.size() >= limit) continue;
+        if (transit_field(f.name) || text.size() >= limit) continue;
         text += f.name;
         text += ": ";
         text += f.value;

@@ -1,5 +1,5 @@
 // Turns a raw message into hashed features:
-//  - byte 4-grams of the decoded header fields (Received left out) and of the decoded body text,
+//  - byte 4-grams of the decoded header fields (Received and mailing-list fields left out) and of the decoded body text,
 //    each from a bounded prefix (robust to obfuscation, encodings and languages);
 //  - words (ASCII case folded) of the decoded header fields, tagged by field name, and of the
 //    decoded body;
@@ -18,7 +18,7 @@
 
 namespace sfl {
 
-constexpr uint32_t tokenizer_version = 4;
+constexpr uint32_t tokenizer_version = 5;
 
 struct tokenizer_params {
     uint32_t raw_prefix = 0;          // bytes of raw text that give 4-grams

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <iterator>
 #include <string>
+#include <string_view>
 
 #include "sfl_ipc/core/tokenizer.h"
 
@@ -21,7 +24,7 @@ uint32_t fold(const std::vector<uint32_t>& hashes) {
 // Pins the tokenizer: if this fails, the features changed, and tokenizer_version (and with it the
 // model file) must be bumped before the expected values here are updated.
 TEST(Tokenizer, GoldenMessage) {
-    ASSERT_EQ(sfl::tokenizer_version, 4u);
+    ASSERT_EQ(sfl::tokenizer_version, 5u);
     std::vector<sfl::named_feature> named;
     sfl::extract_named_features(golden_message, sfl::tokenizer_params(), &named);
     std::vector<std::string> names;
@@ -56,6 +59,39 @@ TEST(Tokenizer, GoldenMimeMessage) {
     sfl::extract_features(raw, sfl::tokenizer_params(), &hashes);
     EXPECT_EQ(hashes.size(), 107u);
     EXPECT_EQ(fold(hashes), 1833037523u) << "hash fold changed";
+}
+
+std::vector<std::string> names_with_prefix(std::string_view raw, std::string_view prefix) {
+    std::vector<sfl::named_feature> named;
+    sfl::extract_named_features(raw, sfl::tokenizer_params(), &named);
+    std::vector<std::string> out;
+    for (const auto& f : named)
+        if (f.name.compare(0, prefix.size(), prefix) == 0) out.push_back(f.name);
+    return out;
+}
+
+// Fields stamped on the way (relays, mailing lists) give no header 4-grams, but their words count.
+TEST(Tokenizer, TransitFieldsGiveWordsButNoHeaderGrams) {
+    struct row {
+        const char* field;
+        bool transit;
+    };
+    const row rows[] = {
+        {"Received", true},         {"List-Id", true},    {"List-Unsubscribe", true}, {"X-BeenThere", true},
+        {"X-Mailman-Version", true}, {"Precedence", true}, {"Sender", true},           {"Errors-To", true},
+        {"X-Loop", true},           {"Mailing-List", true}, {"Reply-To", false},       {"X-Mailer", false},
+        {"Listing", false},
+    };
+    const std::string rest = "Subject: hi there\n\nbody text\n";
+    const std::vector<std::string> plain_grams = names_with_prefix(rest, "h4g:");
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        std::string raw = std::string(rows[i].field) + ": zqzq\n" + rest;
+        std::vector<std::string> grams = names_with_prefix(raw, "h4g:");
+        EXPECT_EQ(grams == plain_grams, rows[i].transit) << "row " << i << " " << rows[i].field;
+        std::string word = "h:";
+        for (const char* c = rows[i].field; *c; ++c) word += static_cast<char>(std::tolower(*c));
+        EXPECT_EQ(names_with_prefix(raw, word + ":zqzq").size(), 1u) << "row " << i << " " << rows[i].field;
+    }
 }
 
 TEST(Tokenizer, FeatureSourcesFollowParameters) {
