@@ -18,7 +18,7 @@ struct model_params {
     uint32_t table_bits = 20;
     float learn_rate = 0.008f;
     float adaptive_floor = 0.01f;  // added to a slot's squared-gradient sum: bounds its first step
-    float thick_margin = 4.0f;     // learn only when wrong or |margin| below this
+    float thick_margin = 4.5f;     // learn only when wrong or |margin| below this
     uint32_t max_steps = 5;        // steps on one message at most
 };
 
