@@ -37,6 +37,7 @@ std::string engine_state::explain(std::string_view raw, size_t limit) {
   std::snprintf(line, sizeof(line), "margin %.3f (log-odds of spam)\n", classifier_.margin(raw));
   out += line;
   for (const explained_feature& f : classifier_.explain(raw, limit)) {
+    if (f.weight == 0) continue;  // an untrained feature tells nothing
     std::snprintf(line, sizeof(line), "%+8.3f  ", static_cast<double>(f.weight));
     out += line + f.name + "\n";
   }
