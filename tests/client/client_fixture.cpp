@@ -34,30 +34,9 @@ int WINAPI host_callback(int, int request, void* buffer, int size) {
   return request == 100005 && g_message.delivered_length != -2 ? g_message.delivered_length : n;
 }
 
-std::string product_data_folder() {
-  char buf[MAX_PATH] = {};
-  SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buf);
-  std::string folder = std::string(buf) + "\\Kestrom\\Corvane Suite\\";
-  SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
-  return folder;
-}
-
 int read_counter(const char* section, const char* key) {
   return static_cast<int>(
       GetPrivateProfileIntA(section, key, 0, (product_data_folder() + "antispam_stat.ini").c_str()));
-}
-
-saved_data_file::saved_data_file(const char* name) : path_(product_data_folder() + name) {
-  existed_ = testing_support::file_exists(path_);
-  if (existed_) old_ = read_file(path_);
-  DeleteFileA(path_.c_str());
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());  // drop cached profile data
-}
-
-saved_data_file::~saved_data_file() {
-  DeleteFileA(path_.c_str());
-  if (existed_) testing_support::write_file(path_, old_);
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());
 }
 
 void client_fixture::SetUp() {

@@ -33,21 +33,9 @@ extern std::mutex g_requests_mutex;
 
 int WINAPI host_callback(int msid, int request, void* buffer, int size);
 
-// A file of the product data folder (common application data) that a test may change; its old
-// content is put back afterwards.
-class saved_data_file {
- public:
-  explicit saved_data_file(const char* name);
-  ~saved_data_file();
-  const std::string& path() const { return path_; }
 
- private:
-  std::string path_;
-  bool existed_ = false;
-  std::string old_;
-};
-
-std::string product_data_folder();
+using testing_support::product_data_folder;
+using testing_support::saved_data_file;
 int read_counter(const char* section, const char* key);
 
 struct layout {

@@ -13,27 +13,6 @@ constexpr const char* kPathsKey = "Software\\Kestrom\\Corvane Suite\\Paths";
 constexpr DWORD kUnloadWaitMs = 10000;
 }  // namespace
 
-std::string product_data_folder() {
-  char buf[MAX_PATH] = {};
-  SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buf);
-  std::string folder = std::string(buf) + "\\Kestrom\\Corvane Suite\\";
-  SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
-  return folder;
-}
-
-saved_data_file::saved_data_file(const char* name) : path_(product_data_folder() + name) {
-  existed_ = testing_support::file_exists(path_);
-  if (existed_) old_ = testing_support::read_file(path_);
-  DeleteFileA(path_.c_str());
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());  // drop cached profile data
-}
-
-saved_data_file::~saved_data_file() {
-  DeleteFileA(path_.c_str());
-  if (existed_) testing_support::write_file(path_, old_);
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());
-}
-
 void engine_fixture::SetUp() {
   dll_path_ = dir_.file("sfl_ipc.dll");
   ASSERT_TRUE(CopyFileA((program_folder() + "sfl_ipc.dll").c_str(), dll_path_.c_str(), FALSE));

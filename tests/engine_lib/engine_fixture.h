@@ -14,23 +14,9 @@
 
 namespace engine_test {
 
-// A file of the product data folder (common application data) that a test may change; its old
-// content is put back afterwards.
-class saved_data_file {
- public:
-  explicit saved_data_file(const char* name);
-  ~saved_data_file();
-  saved_data_file(const saved_data_file&) = delete;
-  saved_data_file& operator=(const saved_data_file&) = delete;
-  const std::string& path() const { return path_; }
 
- private:
-  std::string path_;
-  bool existed_ = false;
-  std::string old_;
-};
-
-std::string product_data_folder();
+using testing_support::product_data_folder;
+using testing_support::saved_data_file;
 
 class engine_fixture : public ::testing::Test {
  protected:

@@ -1,5 +1,7 @@
 #include "tests/support/test_support.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -96,6 +98,27 @@ void remove_tree(const std::string& path) {
     FindClose(find);
   }
   RemoveDirectoryA(folder.c_str());
+}
+
+std::string product_data_folder() {
+  char buf[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, buf);
+  std::string folder = std::string(buf) + "\\Kestrom\\Corvane Suite\\";
+  SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+  return folder;
+}
+
+saved_data_file::saved_data_file(const char* name) : path_(product_data_folder() + name) {
+  existed_ = file_exists(path_);
+  if (existed_) old_ = read_file(path_);
+  DeleteFileA(path_.c_str());
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());  // drop cached profile data
+}
+
+saved_data_file::~saved_data_file() {
+  DeleteFileA(path_.c_str());
+  if (existed_) write_file(path_, old_);
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());
 }
 
 std::string read_file(const std::string& path) {

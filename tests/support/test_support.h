@@ -42,6 +42,26 @@ class scratch_folder {
   std::string path_;
 };
 
+// The machine-wide product data folder (common application data, then "Kestrom\\Corvane Suite\\"),
+// made if missing.
+std::string product_data_folder();
+
+// A file of the product data folder that a test may change: removed for the test, its old content put
+// back afterwards, and the profile cache dropped both times.
+class saved_data_file {
+ public:
+  explicit saved_data_file(const char* name);
+  ~saved_data_file();
+  saved_data_file(const saved_data_file&) = delete;
+  saved_data_file& operator=(const saved_data_file&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  bool existed_ = false;
+  std::string old_;
+};
+
 std::string read_file(const std::string& path);
 bool write_file(const std::string& path, const std::string& bytes);
 bool file_exists(const std::string& path);
