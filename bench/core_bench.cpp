@@ -146,6 +146,8 @@ bool parse_options(int argc, char** argv, options* o) {
         else if (k == "--ham-slope") p.calibration.ham_slope = std::strtof(v, nullptr);
         else if (k == "--spam-power") p.calibration.spam_power = std::strtof(v, nullptr);
         else if (k == "--spam-slope") p.calibration.spam_slope = std::strtof(v, nullptr);
+        else if (k == "--prior-weight") p.calibration.prior_weight = std::strtof(v, nullptr);
+        else if (k == "--prior-free-ratio") p.calibration.prior_free_ratio = std::strtof(v, nullptr);
         else return false;
     }
     return !o->corpus.empty() && !o->index.empty();
@@ -177,7 +179,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: core_bench --corpus DIR --index IDX [--train IDX] [--out FILE] [--margins FILE] [--prefix N]\n"
                              "  [--header-words 0|1] [--body-words 0|1] [--body-pairs 0|1] [--max-words N]\n"
                              "  [--bits N] [--rate F] [--floor F] [--thick F] [--max-steps N]\n"
-                             "  [--ham-slope F] [--spam-slope F] [--spam-power F]\n");
+                             "  [--ham-slope F] [--spam-slope F] [--spam-power F] [--prior-weight F] [--prior-free-ratio F]\n");
         return 2;
     }
     std::vector<message> test, train;
@@ -194,8 +196,9 @@ int main(int argc, char** argv) {
     t0 = clock_type::now();
     std::clock_t cpu0 = std::clock();
     for (const message& m : test) {
-        double margin = c.margin(m.raw);
-        rows.push_back(result{m.spam, sfl::score_from_margin(margin, o.params.calibration), margin});
+        double margin;
+        int score = c.score(m.raw, &margin);
+        rows.push_back(result{m.spam, score, margin});
         if (train.empty()) c.learn(m.raw, m.spam, true);
     }
     double test_s = seconds_since(t0);

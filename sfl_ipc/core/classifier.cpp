@@ -23,7 +23,16 @@ double classifier::margin(std::string_view raw) {
     return model_margin(model_, slots_);
 }
 
-int classifier::score(std::string_view raw) { return score_from_margin(margin(raw), params_.calibration); }
+double classifier::prior_shift() const {
+    return sfl::prior_shift(counters_.messages[0], counters_.messages[1], params_.calibration);
+}
+
+int classifier::score(std::string_view raw, double* margin_out) {
+    double m = margin(raw);
+    if (margin_out) *margin_out = m;
+    if (slots_.empty()) return 50;  // no features: no opinion, whatever the mix learned
+    return score_from_margin(m + prior_shift(), params_.calibration);
+}
 
 void classifier::learn(std::string_view raw, bool spam, bool user_mark) {
     slots_of(raw);

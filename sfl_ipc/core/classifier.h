@@ -36,8 +36,11 @@ class classifier {
 public:
     explicit classifier(const classifier_params& params = classifier_params());
 
-    // 0..100; an untrained model and a message without features give 50.
-    int score(std::string_view raw);
+    // 0..100: the margin plus the prior shift of the learned mix; an untrained model and a message
+    // without features give 50. `margin`, if given, receives the model's raw margin.
+    int score(std::string_view raw, double* margin = nullptr);
+    // The margin the scale adds for the mix of mail learned so far (see calibration.h).
+    double prior_shift() const;
     // The model's raw margin (log-odds of spam); 0 when it has no opinion.
     double margin(std::string_view raw);
     // `user_mark`: the label comes from the user (as opposed to, say, learning from sent items).

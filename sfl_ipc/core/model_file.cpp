@@ -72,6 +72,13 @@ bool read_flag(byte_view* in, bool* v) {
 
 bool read_finite(byte_view* in, float* v) { return read_f32(in, v) && std::isfinite(*v); }
 
+bool read_calibration(byte_view* in, calibration_params* c) {
+    return read_finite(in, &c->ham_slope) && c->ham_slope > 0 && read_finite(in, &c->spam_slope) &&
+           c->spam_slope > 0 && read_finite(in, &c->spam_power) && c->spam_power > 0 &&
+           read_finite(in, &c->prior_weight) && c->prior_weight >= 0 && read_finite(in, &c->prior_free_ratio) &&
+           c->prior_free_ratio > 0 && read_finite(in, &c->max_prior_shift) && c->max_prior_shift >= 0;
+}
+
 bool read_params(byte_view* in, classifier_params* p) {
     uint8_t bits;
     tokenizer_params& t = p->tokens;
@@ -89,9 +96,7 @@ bool read_params(byte_view* in, classifier_params* p) {
     uint8_t steps;
     if (!read_u8(in, &steps) || steps == 0 || steps > max_learn_steps) return false;
     p->model.max_steps = steps;
-    return read_finite(in, &p->calibration.ham_slope) && p->calibration.ham_slope > 0 &&
-           read_finite(in, &p->calibration.spam_slope) && p->calibration.spam_slope > 0 &&
-           read_finite(in, &p->calibration.spam_power) && p->calibration.spam_power > 0;
+    return read_calibration(in, &p->calibration);
 }
 
 bool read_counters(byte_view* in, learn_counters* c) {
@@ -159,6 +164,9 @@ std::vector<uint8_t> encode_model(const classifier& c) {
     put_f32(&out, p.calibration.ham_slope);
     put_f32(&out, p.calibration.spam_slope);
     put_f32(&out, p.calibration.spam_power);
+    put_f32(&out, p.calibration.prior_weight);
+    put_f32(&out, p.calibration.prior_free_ratio);
+    put_f32(&out, p.calibration.max_prior_shift);
     for (uint64_t v : {k.messages[0], k.messages[1], k.tokens[0], k.tokens[1], k.marks[0], k.marks[1]}) put_u64(&out, v);
     put_f32(&out, m.bias);
     put_slots(m, &out);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <string>
 
 #include "sfl_ipc/core/calibration.h"
@@ -66,6 +67,35 @@ TEST(Classifier, ExplainListsHeaviestFeaturesByName) {
         named_word |= f.name == "h:subject:pills" && f.weight > 0;
     EXPECT_TRUE(named_word);
     EXPECT_TRUE(c.explain("", 10).empty());
+}
+
+TEST(Calibration, PriorShiftGrowsWithTheGoodToSpamMixAndIsBounded) {
+    sfl::calibration_params p;  // weight 2, free ratio 2.2, at most 2
+    struct row {
+        uint64_t good, spam;
+        double want;
+    };
+    const row rows[] = {
+        {0, 0, 0.0},          {1000, 1000, 0.0},  {1, 1000, 0.0},  // balanced or spam-heavy: none
+        {21, 9, 0.0},                                                // 2.2:1 exactly: none
+        {2750, 500, 2.0 * std::log(2751.0 / 501.0 / 2.2)},          // 5.5:1
+        {1000000, 0, 2.0},                                           // capped
+    };
+    for (size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_NEAR(sfl::prior_shift(rows[i].good, rows[i].spam, p), rows[i].want, 1e-4) << "row " << i;
+    p.prior_weight = 0;
+    EXPECT_EQ(sfl::prior_shift(1000000, 0, p), 0.0);
+}
+
+TEST(Classifier, ScoreAddsThePriorShiftOfTheLearnedMix) {
+    sfl::classifier c;
+    for (int i = 0; i < 30; ++i) c.learn(ham_message(i), false, true);
+    c.learn(spam_message(0), true, true);
+    ASSERT_GT(c.prior_shift(), 0.0);
+    double margin = 0;
+    int s = c.score(spam_message(1), &margin);
+    EXPECT_EQ(s, sfl::score_from_margin(margin + c.prior_shift(), c.params().calibration));
+    EXPECT_EQ(c.score(""), 50);  // no features: still no opinion
 }
 
 TEST(Calibration, MonotoneThroughTheMiddle) {

@@ -16,10 +16,13 @@ constexpr size_t at_table_bits = 31;
 constexpr size_t at_learn_rate = 32;
 constexpr size_t at_max_steps = 44;
 constexpr size_t at_spam_power = 53;
-constexpr size_t at_messages_spam = 65;
-constexpr size_t at_encoding = 109;
-constexpr size_t at_sparse_count = 110;
-constexpr size_t at_first_gap = 114;
+constexpr size_t at_prior_weight = 57;
+constexpr size_t at_prior_free_ratio = 61;
+constexpr size_t at_max_prior_shift = 65;
+constexpr size_t at_messages_spam = 77;
+constexpr size_t at_encoding = 121;
+constexpr size_t at_sparse_count = 122;
+constexpr size_t at_first_gap = 126;
 
 sfl::classifier trained(uint32_t table_bits, int random_messages) {
     sfl::classifier_params p;
@@ -104,7 +107,7 @@ TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
     };
     const row rows[] = {
         {0, {'X'}, sfl::model_load::corrupt},                            // magic
-        {at_format, {2, 0}, sfl::model_load::other_version},
+        {at_format, {3, 0}, sfl::model_load::other_version},
         {at_tokenizer, {9, 0}, sfl::model_load::other_version},
         {at_header_words, {2}, sfl::model_load::corrupt},                // flag other than 0/1
         {at_table_bits, {30}, sfl::model_load::corrupt},
@@ -112,6 +115,10 @@ TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
         {at_learn_rate, {0, 0, 0xc0, 0x7f}, sfl::model_load::corrupt},   // NaN
         {at_max_steps, {0}, sfl::model_load::corrupt},
         {at_spam_power, {0, 0, 0, 0}, sfl::model_load::corrupt},         // zero
+        {at_prior_weight, {0, 0, 0x80, 0xbf}, sfl::model_load::corrupt},  // -1
+        {at_prior_weight, {0, 0, 0, 0}, sfl::model_load::ok},            // zero: no correction
+        {at_prior_free_ratio, {0, 0, 0, 0}, sfl::model_load::corrupt},   // zero
+        {at_max_prior_shift, {0, 0, 0x80, 0x7f}, sfl::model_load::corrupt},  // infinite
         {at_encoding, {7}, sfl::model_load::corrupt},
         {at_encoding, {0}, sfl::model_load::corrupt},                    // dense, but data too short
         {at_sparse_count, {0xff, 0xff, 0, 0}, sfl::model_load::corrupt}, // more slots than data
