@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "host/commands.h"
+#include "common/product_keys.h"
 
 namespace {
 
 constexpr const char* kDefaultFolder = "C:\\Program Files\\Kestrom\\Corvane Suite\\";
-constexpr const char* kPathsKey = "Software\\Kestrom\\Corvane Suite\\Paths";
 const char* const kModules[] = {"plughost.exe", "relaymx.tbp", "rk_gui.dll", "sfl_ipc.dll"};
 
 bool make_folders(const std::string& path) {

@@ -44,7 +44,7 @@ void read_product_version() {
 
 const char* get_product_path(const char* value_name, text& out) {
   HKEY key = nullptr;
-  if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kProductPathsKey, &key) != ERROR_SUCCESS) return out.c_str();
+  if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kPathsKey, &key) != ERROR_SUCCESS) return out.c_str();
   char value[kMaxPath + 1] = {};
   DWORD size = kMaxPath;
   DWORD type = 0;

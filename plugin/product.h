@@ -2,10 +2,10 @@
 // and the installation folders that the product's installer records in the registry.
 #pragma once
 #include "common/text.h"
+#include "common/product_keys.h"
 
 constexpr const char* kPluginName = "Kestrom Corvane Suite Antispam Filter";
 constexpr const char* kBuildBanner = "relaymx 6365.205.0836 (svn 6365), internal";
-constexpr const char* kProductPathsKey = "Software\\Kestrom\\Corvane Suite\\Paths";
 constexpr size_t kProductTextSize = 32;
 
 // Name and version from the module's version resource (defaults "Antispam" and "0.8.6").

@@ -7,9 +7,9 @@
 #include <cstdint>
 
 #include "common/text.h"
+#include "common/product_keys.h"
 #include "settings/environment.h"
 
-constexpr char kPathsKey[] = "Software\\Kestrom\\Corvane Suite\\Paths";
 constexpr char kUserSettingsValue[] = "aspam settings";
 constexpr char kProductFolder[] = "Kestrom\\Corvane Suite";
 constexpr char kBasicSettingsFile[] = "antispam.ini";

@@ -4,6 +4,7 @@
 
 #include "common/guard.h"
 #include "common/paths.h"
+#include "common/product_keys.h"
 #include "log/log.h"
 #include "ui/framework/gui_module.h"
 
@@ -12,7 +13,6 @@ namespace {
 HMODULE g_library = nullptr;
 
 constexpr const char* kLibraryName = "rk_gui.dll";
-constexpr const char* kPathsKey = "Software\\Kestrom\\Corvane Suite\\Paths";
 constexpr DWORD kRequired[4] = {249, 32791, 1344, 247};
 constexpr WORD kVersionOrdinal = 1;
 constexpr size_t kPathBuffer = 261;
