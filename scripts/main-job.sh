@@ -14,7 +14,7 @@ export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtm
 mkdir -p "$WINEPREFIX"
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
 # Every run starts from an untrained engine and empty counters.
-rm -rf "$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/Kestrom" "$WINEPREFIX/drive_c/ProgramData/Kestrom"
+rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Kestrom "$WINEPREFIX/drive_c/ProgramData/Kestrom"
 wine reg delete 'HKCU\Software\Kestrom' /f >/dev/null 2>&1 || true
 
 wine "$root/build-release/bin/plughost.exe" install
