@@ -1,6 +1,7 @@
 // install: lays the product out as its installer would: the modules in one folder, help and log
 // folders beside them, and the folders recorded in the machine-wide registry where the plug-in reads them.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 
@@ -17,6 +18,14 @@ bool make_folders(const std::string& path) {
     CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
   DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The machine-wide data folder, where the basic settings and the statistics file live.
+bool make_data_folder(std::string* made) {
+  char common[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common))) return false;
+  *made = std::string(common) + "\\Kestrom\\Corvane Suite\\";
+  return make_folders(*made);
 }
 
 bool set_value(HKEY key, const char* name, const std::string& value) {
@@ -61,6 +70,12 @@ int command_install(const std::vector<std::string>& args, const host_options&) {
     }
     std::printf("installed: %s%s\n", root.c_str(), name);
   }
+  std::string data;
+  if (!make_data_folder(&data)) {
+    std::fprintf(stderr, "plughost: cannot create the product data folder\n");
+    return 1;
+  }
+  std::printf("data:      %s\n", data.c_str());
   if (!record_paths(root)) {
     std::fprintf(stderr, "plughost: cannot record the product folders in the registry\n");
     return 1;

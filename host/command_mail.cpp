@@ -284,8 +284,12 @@ int command_run(const std::vector<std::string>& args, const host_options& option
   session.stop();
   bool written = !results || (std::fflush(results) == 0 && !std::ferror(results));
   if (results) written = std::fclose(results) == 0 && written;
-  std::printf("spam: %zu, caught %zu, missed %zu\n", c.spam, c.caught, c.spam - c.caught);
-  std::printf("ham: %zu, judged spam %zu\n", c.ham, c.false_positives);
+  if (o.check) {  // a training pass judges nothing
+    std::printf("spam: %zu, caught %zu, missed %zu\n", c.spam, c.caught, c.spam - c.caught);
+    std::printf("ham: %zu, judged spam %zu\n", c.ham, c.false_positives);
+  } else {
+    std::printf("trained: %zu spam, %zu ham\n", c.spam, c.ham);
+  }
   if (c.failed) std::printf("unreadable: %zu\n", c.failed);
   print_throughput(messages.size() - c.failed, feed.bytes(), seconds);
   std::printf("time: host reading %.3f s, TBP_GetSpamScore %.3f s, TBP_FeedSpam %.3f s, rest %.3f s\n", reading,

@@ -76,7 +76,8 @@ int clamp_sum(int stored, int delta) {
 void pending_counts::flush() {
   EnterCriticalSection(&lock);
   const char* file = statistics_path();
-  if (*file && total != 0) {
+  // The data folder is the installer's, but a first count must not be lost when it is missing.
+  if (*file && total != 0 && ensure_parent_folder(file)) {
     for (int v = kVerdictSpam; v <= kVerdictGood; ++v)
       if (verdicts[v] != 0)
         write_counter(file, kVerdictKeys[v], clamp_sum(read_counter(file, kStatus, kVerdictKeys[v]), verdicts[v]));

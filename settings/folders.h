@@ -56,6 +56,8 @@ enum folder_status : int {
 };
 
 bool create_folder_path(const char* path);
+// Makes the folder that a file is to be written in, when it is missing; true when it exists after.
+bool ensure_parent_folder(const char* file);
 int ensure_folder(const char* path);
 bool _get_common_appdata(text* path);
 // The product data folder ending in a backslash, stored in out; null when it cannot be found.

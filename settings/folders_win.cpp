@@ -161,6 +161,17 @@ static int probe_folder(const char* path) {
   return ok ? kFolderReady : kFolderFailed;
 }
 
+bool ensure_parent_folder(const char* file) {
+  text folder(file);
+  path_remove_file_name(folder);
+  if (folder.empty()) return false;
+  DWORD attributes = GetFileAttributesA(folder.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  create_folder_path(folder.c_str());
+  attributes = GetFileAttributesA(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 int ensure_folder(const char* path) {
   if (create_folder_path(path)) return kFolderReady;
   if (GetLastError() == ERROR_ALREADY_EXISTS) return probe_folder(path);

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "log/log.h"
+#include "settings/folders.h"
 #include "sfl_ipc/core/model_file.h"
 
 namespace sfl {
@@ -217,7 +218,7 @@ void engine_object::load_lists(uint8_t mask) {
 }
 
 void engine_object::write_statistics(const learn_counters& c) {
-  if (statistics_file_.empty()) return;
+  if (statistics_file_.empty() || !ensure_parent_folder(statistics_file_.c_str())) return;
   const char* f = statistics_file_.c_str();
   write_counter(f, "DbStatus", "NonSpamLetters", c.messages[0]);
   write_counter(f, "DbStatus", "NonSpamWords", c.tokens[0]);

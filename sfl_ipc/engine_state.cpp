@@ -1,8 +1,27 @@
 #include "sfl_ipc/engine_state.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace sfl {
+
+namespace {
+
+constexpr size_t kExplainPool = 400;
+
+// The first `count` features of one sign, in the order given (largest weight first).
+void append_features(const std::vector<explained_feature>& all, size_t count, bool positive, std::string* out) {
+  char line[64];
+  for (const explained_feature& f : all) {
+    if (count == 0) break;
+    if (f.weight == 0 || (f.weight > 0) != positive) continue;
+    std::snprintf(line, sizeof(line), "  %+8.3f  ", static_cast<double>(f.weight));
+    *out += line + f.name + "\n";
+    --count;
+  }
+}
+
+}  // namespace
 
 engine_result engine_state::score(std::string_view raw) {
   engine_result r;
@@ -36,11 +55,13 @@ std::string engine_state::explain(std::string_view raw, size_t limit) {
   }
   std::snprintf(line, sizeof(line), "margin %.3f (log-odds of spam)\n", classifier_.margin(raw));
   out += line;
-  for (const explained_feature& f : classifier_.explain(raw, limit)) {
-    if (f.weight == 0) continue;  // an untrained feature tells nothing
-    std::snprintf(line, sizeof(line), "%+8.3f  ", static_cast<double>(f.weight));
-    out += line + f.name + "\n";
-  }
+  // Half of the lines for the features that pull most towards spam, half towards good mail.
+  std::vector<explained_feature> all = classifier_.explain(raw, kExplainPool);
+  size_t half = (limit + 1) / 2;
+  out += "towards spam:\n";
+  append_features(all, half, true, &out);
+  out += "towards good mail:\n";
+  append_features(all, limit - half, false, &out);
   return out;
 }
 

@@ -320,3 +320,20 @@ TEST_F(client_fixture, ConcurrentChecksAndTrainingsAreSerialisedAndCountedOnce) 
   EXPECT_EQ(engine_calls(5).size(), static_cast<size_t>(kThreads * kRounds));
   for (const rec_call& call : engine_calls(-1)) EXPECT_EQ(call.overlapped, 0) << "slot " << call.slot;
 }
+
+TEST_F(client_fixture, CountsReachTheFileWhenTheDataFolderIsMissing) {
+  std::string folder = product_data_folder();
+  folder.pop_back();
+  std::string aside = folder + ".aside";
+  ASSERT_TRUE(MoveFileA(folder.c_str(), aside.c_str()));
+  install();
+  start();
+  EXPECT_EQ(plugin_.GetSpamScore(1, host_callback), 50);
+  counters c = read_counters(plugin_);
+  EXPECT_EQ(c.total, 1);
+  EXPECT_EQ(c.good, 1);
+  plugin_.Finalize();
+  finalized_ = true;
+  testing_support::remove_tree(folder);
+  ASSERT_TRUE(MoveFileA(aside.c_str(), folder.c_str()));
+}
