@@ -8,5 +8,7 @@ type=${BUILD_TYPE:-RelWithDebInfo}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="$type" \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 ninja -C "$build" -j"$(nproc)"
-cmake -S "$root" -B "$build-native" -G Ninja -DCMAKE_BUILD_TYPE="$type" >/dev/null
+# NATIVE_FLAGS: extra compiler flags of the native build (the test command turns the sanitizers on).
+cmake -S "$root" -B "$build-native" -G Ninja -DCMAKE_BUILD_TYPE="$type" \
+      -DCMAKE_CXX_FLAGS="${NATIVE_FLAGS:-}" -DCMAKE_EXE_LINKER_FLAGS="${NATIVE_FLAGS:-}" >/dev/null
 ninja -C "$build-native" -j"$(nproc)"

@@ -4,7 +4,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh"
+# The native build runs the parsers, codecs and the classifier core under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+NATIVE_FLAGS="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" \
+  "$root/scripts/build.sh"
 build=${BUILD_DIR:-$root/build}
 (cd "$build-native" && ctest --output-on-failure -j"$(nproc)")
 cd "$build"
