@@ -15,6 +15,11 @@ class engine_connector {
   // True when an interface is held.
   bool connect();
   engine_interface* engine() const { return engine_; }
+  // Drops the interface and the library without releasing either (process exit only).
+  void abandon() {
+    engine_ = nullptr;
+    library_ = nullptr;
+  }
 
  private:
   engine_interface* engine_ = nullptr;

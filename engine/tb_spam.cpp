@@ -49,6 +49,14 @@ int aspam::start_online() {
   return answer;
 }
 
+void aspam::abandon_at_exit() {
+  if (connector_) connector_->abandon();
+  connector_.reset();
+  task_allocator_ = nullptr;
+  if (apartment_) apartment_.release();  // leaving the apartment at exit is the system's business
+  initialized_ = false;
+}
+
 void aspam::stop() {
   if (!initialized_) return;
   connector_.reset();

@@ -45,6 +45,8 @@ class aspam {
   // The connected engine, or null; reconnects as needed.
   engine_interface* engine();
   int sync_train_by_sent();
+  // The process is ending: forget the engine without calling into it (its library may be gone).
+  void abandon_at_exit();
   void reload_lists(uint8_t mask);
   bool initialized() const { return initialized_; }
 

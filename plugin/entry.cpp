@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/paths.h"
+#include "engine/tb_spam.h"
 #include "log/log.h"
 #include "plugin/product.h"
 #include "ui/framework/gui_module.h"
@@ -34,11 +35,13 @@ void process_attach(HINSTANCE instance) {
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   module_object(instance);
   if (reason == DLL_PROCESS_ATTACH) {
     process_attach(instance);
   } else if (reason == DLL_PROCESS_DETACH) {
+    // At process exit the engine library may already be detached: its interface is left alone.
+    if (reserved) engine_wrapper().abandon_at_exit();
     text host = module_file_name(nullptr);
     RLOG("process detached: %s", host.c_str());
   }

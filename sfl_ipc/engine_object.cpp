@@ -274,7 +274,10 @@ DWORD WINAPI engine_object::saver_main(void* p) {
 void engine_object::stop_saver() {
   if (!saver_) return;
   SetEvent(stop_event_);
-  WaitForSingleObject(saver_done_, INFINITE);
+  // The saver says it is done, or has already been ended: at process exit threads are gone without
+  // a word, and waiting for the word would hang the exit.
+  HANDLE either[2] = {saver_done_, saver_};
+  WaitForMultipleObjects(2, either, FALSE, INFINITE);
   CloseHandle(saver_);
   CloseHandle(stop_event_);
   CloseHandle(saver_done_);

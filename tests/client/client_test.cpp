@@ -337,3 +337,29 @@ TEST_F(client_fixture, CountsReachTheFileWhenTheDataFolderIsMissing) {
   testing_support::remove_tree(folder);
   ASSERT_TRUE(MoveFileA(aside.c_str(), folder.c_str()));
 }
+
+// A client that ends without TBP_Finalize while the real engine is learning: the exit must not hang
+// and the engine keeps what it learned.
+TEST(ClientExit, ProcessEndsWithoutFinalize) {
+  testing_support::scratch_folder dir;
+  for (const char* name : {"relaymx.tbp", "rk_gui.dll", "sfl_ipc.dll"})
+    ASSERT_TRUE(CopyFileA((testing_support::program_folder() + name).c_str(), dir.file(name).c_str(), FALSE));
+  CreateDirectoryA(dir.file("user").c_str(), nullptr);
+  testing_support::scoped_reg_value user(HKEY_CURRENT_USER, "Software\\Kestrom\\Corvane Suite\\Paths",
+                                         "aspam settings", dir.file("user\\").c_str());
+  std::string command = "\"" + testing_support::program_folder() + "..\\tests-bin\\exit_without_finalize.exe\" \"" +
+                        dir.file("relaymx.tbp") + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  DWORD waited = WaitForSingleObject(pi.hProcess, 60000);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  EXPECT_EQ(waited, WAIT_OBJECT_0) << "the process did not end";
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(testing_support::file_exists(dir.file("user\\sfl_model.bin")));
+}
