@@ -13,15 +13,17 @@ constexpr int kStringStep = 256;
 typedef BOOL(WINAPI* init_common_controls_fn)(const INITCOMMONCONTROLSEX*);
 
 // Looked up by name, so that the module does not import the common controls library for the host.
-void init_common_controls() {
+// From the module's entry point only a library already loaded is used: loading one there could
+// deadlock on the loader's lock. Windows that need the controls load them first (may_load).
+bool init_common_controls(bool may_load) {
   HMODULE comctl = GetModuleHandleA("comctl32.dll");
-  if (!comctl) comctl = LoadLibraryA("comctl32.dll");
-  if (!comctl) return;
+  if (!comctl && may_load) comctl = LoadLibraryA("comctl32.dll");
+  if (!comctl) return false;
   auto init = reinterpret_cast<init_common_controls_fn>(
       reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
-  if (!init) return;
+  if (!init) return false;
   INITCOMMONCONTROLSEX icc = {sizeof(icc), kCommonControlClasses};
-  init(&icc);
+  return init(&icc) != FALSE;
 }
 }  // namespace
 
@@ -37,8 +39,13 @@ gui_module::~gui_module() {
 bool gui_module::init(HINSTANCE instance) {
   module_instance_ = instance;
   resource_instance_ = instance;
-  init_common_controls();
+  controls_ready_ = init_common_controls(false);
   return true;
+}
+
+bool gui_module::ensure_common_controls() {
+  if (!controls_ready_) controls_ready_ = init_common_controls(true);
+  return controls_ready_;
 }
 
 bool gui_module::term() {

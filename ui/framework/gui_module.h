@@ -17,6 +17,8 @@ class gui_module {
   virtual bool init(HINSTANCE instance);
   virtual bool term();
   virtual int run_message_loop();
+  // Registers the common control classes, loading their library when the entry point could not.
+  bool ensure_common_controls();
 
   HINSTANCE module_instance() const { return module_instance_; }
   HINSTANCE resource_instance() const { return resource_instance_; }
@@ -33,6 +35,7 @@ class gui_module {
  private:
   HINSTANCE module_instance_ = nullptr;
   HINSTANCE resource_instance_ = nullptr;
+  bool controls_ready_ = false;
   text language_;
   text help_file_base_;
   text help_root_;
