@@ -256,8 +256,8 @@ TEST_F(engine_lib, killing_a_learning_process_leaves_a_loadable_model) {
   std::uniform_int_distribution<int> run_ms(300, 2500);
   constexpr int kRounds = 8;
   for (int round = 0; round < kRounds; ++round) {
-    // a few long rounds make sure saves happen at all
-    int ms = round % 3 == 1 ? 2500 : run_ms(rng);
+    // a few long rounds make sure saves happen at all, with room for a loaded machine
+    int ms = round % 3 == 1 ? 3500 : run_ms(rng);
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE ready = CreateEventA(&inherit, TRUE, FALSE, nullptr);
     ASSERT_NE(ready, nullptr);
