@@ -146,8 +146,6 @@ bool parse_options(int argc, char** argv, options* o) {
         else if (k == "--ham-slope") p.calibration.ham_slope = std::strtof(v, nullptr);
         else if (k == "--spam-power") p.calibration.spam_power = std::strtof(v, nullptr);
         else if (k == "--spam-slope") p.calibration.spam_slope = std::strtof(v, nullptr);
-        else if (k == "--spam-knee") p.calibration.spam_knee = std::strtof(v, nullptr);
-        else if (k == "--spam-tail-slope") p.calibration.spam_tail_slope = std::strtof(v, nullptr);
         else if (k == "--prior-weight") p.calibration.prior_weight = std::strtof(v, nullptr);
         else if (k == "--prior-free-ratio") p.calibration.prior_free_ratio = std::strtof(v, nullptr);
         else return false;
@@ -181,7 +179,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: core_bench --corpus DIR --index IDX [--train IDX] [--out FILE] [--margins FILE] [--prefix N]\n"
                              "  [--header-words 0|1] [--body-words 0|1] [--body-pairs 0|1] [--max-words N]\n"
                              "  [--bits N] [--rate F] [--floor F] [--thick F] [--max-steps N]\n"
-                             "  [--ham-slope F] [--spam-slope F] [--spam-power F] [--spam-knee F] [--spam-tail-slope F] [--prior-weight F] [--prior-free-ratio F]\n");
+                             "  [--ham-slope F] [--spam-slope F] [--spam-power F] [--prior-weight F] [--prior-free-ratio F]\n");
         return 2;
     }
     std::vector<message> test, train;

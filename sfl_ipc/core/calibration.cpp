@@ -6,14 +6,7 @@ namespace sfl {
 
 int score_from_margin(double margin, const calibration_params& params) {
     if (!std::isfinite(margin)) return 50;
-    double z;
-    if (margin < 0)
-        z = params.ham_slope * margin;
-    else if (margin <= params.spam_knee)
-        z = params.spam_slope * std::pow(margin, params.spam_power);
-    else  // continuous at the knee, linear past it
-        z = params.spam_slope * std::pow(static_cast<double>(params.spam_knee), params.spam_power) +
-            params.spam_tail_slope * (margin - params.spam_knee);
+    double z = margin < 0 ? params.ham_slope * margin : params.spam_slope * std::pow(margin, params.spam_power);
     long s = std::lround(100.0 / (1.0 + std::exp(-z)));
     return static_cast<int>(s < 0 ? 0 : (s > 100 ? 100 : s));
 }

@@ -76,9 +76,7 @@ bool read_calibration(byte_view* in, calibration_params* c) {
     return read_finite(in, &c->ham_slope) && c->ham_slope > 0 && read_finite(in, &c->spam_slope) &&
            c->spam_slope > 0 && read_finite(in, &c->spam_power) && c->spam_power > 0 &&
            read_finite(in, &c->prior_weight) && c->prior_weight >= 0 && read_finite(in, &c->prior_free_ratio) &&
-           c->prior_free_ratio > 0 && read_finite(in, &c->max_prior_shift) && c->max_prior_shift >= 0 &&
-           read_finite(in, &c->spam_knee) && c->spam_knee >= 0 && read_finite(in, &c->spam_tail_slope) &&
-           c->spam_tail_slope > 0;
+           c->prior_free_ratio > 0 && read_finite(in, &c->max_prior_shift) && c->max_prior_shift >= 0;
 }
 
 bool read_params(byte_view* in, classifier_params* p) {
@@ -169,8 +167,6 @@ std::vector<uint8_t> encode_model(const classifier& c) {
     put_f32(&out, p.calibration.prior_weight);
     put_f32(&out, p.calibration.prior_free_ratio);
     put_f32(&out, p.calibration.max_prior_shift);
-    put_f32(&out, p.calibration.spam_knee);
-    put_f32(&out, p.calibration.spam_tail_slope);
     for (uint64_t v : {k.messages[0], k.messages[1], k.tokens[0], k.tokens[1], k.marks[0], k.marks[1]}) put_u64(&out, v);
     put_f32(&out, m.bias);
     put_slots(m, &out);

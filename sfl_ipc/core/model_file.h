@@ -10,7 +10,7 @@
 //          model parameters: u8 table_bits, f32 learn_rate, f32 adaptive_floor, f32 thick_margin,
 //          u8 max_steps
 //          calibration: f32 ham_slope, f32 spam_slope, f32 spam_power, f32 prior_weight,
-//          f32 prior_free_ratio, f32 max_prior_shift, f32 spam_knee, f32 spam_tail_slope
+//          f32 prior_free_ratio, f32 max_prior_shift
 //          counters: u64 messages[2], tokens[2], marks[2] (good first, then spam)
 //          f32 bias
 //          u8 slot encoding: 0 dense: per slot f32 weight, u16 squared-gradient sum;
@@ -31,7 +31,7 @@
 
 namespace sfl {
 
-constexpr uint16_t model_format_version = 5;
+constexpr uint16_t model_format_version = 4;
 
 enum class model_load { ok, corrupt, other_version };
 

@@ -116,20 +116,4 @@ TEST(Calibration, MonotoneThroughTheMiddle) {
     EXPECT_GE(distinct, 95);  // resolution kept across the range
 }
 
-TEST(Calibration, SpamBandsAndTheKnee) {
-    sfl::calibration_params p;
-    // Good mail with a spammy look reaches margins just under the knee: it must stay below 85,
-    // while a margin a little above the middle of the band is already probable spam.
-    EXPECT_LT(sfl::score_from_margin(0.95 * p.spam_knee, p), 85);
-    EXPECT_GE(sfl::score_from_margin(1.05 * p.spam_knee, p), 85);
-    EXPECT_GE(sfl::score_from_margin(1.25, p), 75);
-    EXPECT_LT(sfl::score_from_margin(1.15, p), 75);
-    // No jump at the knee, and the tail keeps rising to the top of the scale.
-    EXPECT_EQ(sfl::score_from_margin(p.spam_knee - 1e-6, p), sfl::score_from_margin(p.spam_knee + 1e-6, p));
-    EXPECT_GE(sfl::score_from_margin(4.0 * p.spam_knee, p), 99);
-    p.spam_knee = 0;  // the tail alone: linear from the middle
-    EXPECT_EQ(sfl::score_from_margin(0.0, p), 50);
-    EXPECT_GT(sfl::score_from_margin(1.0, p), 50);
-}
-
 }  // namespace

@@ -19,12 +19,10 @@ constexpr size_t at_spam_power = 53;
 constexpr size_t at_prior_weight = 57;
 constexpr size_t at_prior_free_ratio = 61;
 constexpr size_t at_max_prior_shift = 65;
-constexpr size_t at_spam_knee = 69;
-constexpr size_t at_spam_tail_slope = 73;
-constexpr size_t at_messages_spam = 85;
-constexpr size_t at_encoding = 129;
-constexpr size_t at_sparse_count = 130;
-constexpr size_t at_first_gap = 134;
+constexpr size_t at_messages_spam = 77;
+constexpr size_t at_encoding = 121;
+constexpr size_t at_sparse_count = 122;
+constexpr size_t at_first_gap = 126;
 
 sfl::classifier trained(uint32_t table_bits, int random_messages) {
     sfl::classifier_params p;
@@ -110,7 +108,6 @@ TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
     const row rows[] = {
         {0, {'X'}, sfl::model_load::corrupt},                            // magic
         {at_format, {3, 0}, sfl::model_load::other_version},
-        {at_format, {4, 0}, sfl::model_load::other_version},             // the one before: no knee stored
         {at_tokenizer, {9, 0}, sfl::model_load::other_version},
         {at_header_words, {2}, sfl::model_load::corrupt},                // flag other than 0/1
         {at_table_bits, {30}, sfl::model_load::corrupt},
@@ -122,10 +119,6 @@ TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
         {at_prior_weight, {0, 0, 0, 0}, sfl::model_load::ok},            // zero: no correction
         {at_prior_free_ratio, {0, 0, 0, 0}, sfl::model_load::corrupt},   // zero
         {at_max_prior_shift, {0, 0, 0x80, 0x7f}, sfl::model_load::corrupt},  // infinite
-        {at_spam_knee, {0, 0, 0x80, 0xbf}, sfl::model_load::corrupt},   // -1
-        {at_spam_knee, {0, 0, 0, 0}, sfl::model_load::ok},               // zero: the tail alone
-        {at_spam_tail_slope, {0, 0, 0, 0}, sfl::model_load::corrupt},    // zero: scores would stop rising
-        {at_spam_tail_slope, {0, 0, 0xc0, 0x7f}, sfl::model_load::corrupt},  // NaN
         {at_encoding, {7}, sfl::model_load::corrupt},
         {at_encoding, {0}, sfl::model_load::corrupt},                    // dense, but data too short
         {at_sparse_count, {0xff, 0xff, 0, 0}, sfl::model_load::corrupt}, // more slots than data
