@@ -2,7 +2,7 @@
 # Installs what the build, the tests and the main job need on a Debian machine. Idempotent: packages
 # that are already there are not asked for again, so a warm machine skips this in a second.
 set -euo pipefail
-packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xauth
+packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth
           libgtest-dev googletest python3)
 missing=()
 for p in "${packages[@]}"; do
