@@ -22,8 +22,8 @@
 
 namespace {
 
-constexpr int spam_threshold = 85;
-constexpr int unsure_threshold = 75;
+constexpr int kSpamThreshold = 85;
+constexpr int kUnsureThreshold = 75;
 
 struct message {
     std::string path;
@@ -92,12 +92,12 @@ void print_figures(const char* name, const std::vector<result>& rows) {
         if (r.spam) {
             ++spam;
             spam_margins.push_back(r.margin);
-            fn += r.score < unsure_threshold;
-            unsure_spam += r.score >= unsure_threshold && r.score < spam_threshold;
+            fn += r.score < kUnsureThreshold;
+            unsure_spam += r.score >= kUnsureThreshold && r.score < kSpamThreshold;
         } else {
             ++ham;
-            fp += r.score >= spam_threshold;
-            unsure_ham += r.score >= unsure_threshold && r.score < spam_threshold;
+            fp += r.score >= kSpamThreshold;
+            unsure_ham += r.score >= kUnsureThreshold && r.score < kSpamThreshold;
             ham_margins.push_back(r.margin);
         }
     }
@@ -218,7 +218,7 @@ int main(int argc, char** argv) {
     if (!o.out.empty()) {
         std::ofstream out(o.out);
         for (size_t i = 0; i < test.size(); ++i)
-            out << test[i].path << (rows[i].score >= spam_threshold ? " spam " : " ham ") << rows[i].score << "\n";
+            out << test[i].path << (rows[i].score >= kSpamThreshold ? " spam " : " ham ") << rows[i].score << "\n";
     }
     if (!o.margins.empty()) {
         std::ofstream out(o.margins);

@@ -8,7 +8,7 @@ namespace {
 
 // RFC 2046 allows 70 characters; longer ones are tolerated up to this size, beyond it the part is
 // treated as a leaf because such a boundary is garbage, not structure.
-constexpr size_t max_boundary = 200;
+constexpr size_t kMaxBoundary = 200;
 
 struct raw_part {
     std::vector<header_field> fields;
@@ -176,7 +176,7 @@ public:
         std::string type = media_type(part.fields);
         if (type.compare(0, 10, "multipart/") == 0) {
             std::string boundary = field_param(*find_field(part.fields, "content-type"), "boundary");
-            if (!boundary.empty() && boundary.size() <= max_boundary) {
+            if (!boundary.empty() && boundary.size() <= kMaxBoundary) {
                 for (std::string_view sub : split_multipart(part.body, boundary, limits_.max_parts))
                     walk(split_headers(sub, limits_.max_fields), depth + 1);
                 return;

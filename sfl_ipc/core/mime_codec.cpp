@@ -72,9 +72,9 @@ bool decode_one_word(std::string_view in, size_t at, std::string* out, size_t* e
 }
 
 bool decode_entity(std::string_view in, size_t at, std::string* out, size_t* end) {
-    static constexpr size_t max_entity = 10;
+    static constexpr size_t kMaxEntity = 10;
     size_t semi = in.find(';', at + 1);
-    if (semi == std::string_view::npos || semi - at > max_entity || semi == at + 1) return false;
+    if (semi == std::string_view::npos || semi - at > kMaxEntity || semi == at + 1) return false;
     std::string_view name = in.substr(at + 1, semi - at - 1);
     uint32_t cp = 0;
     if (name[0] == '#') {

@@ -8,8 +8,8 @@ namespace sfl {
 linear_model make_model(const model_params& params) {
     linear_model m;
     m.params = params;
-    m.params.table_bits = std::clamp(params.table_bits, min_table_bits, max_table_bits);
-    m.params.max_steps = std::clamp(params.max_steps, uint32_t{1}, max_learn_steps);
+    m.params.table_bits = std::clamp(params.table_bits, kMinTableBits, kMaxTableBits);
+    m.params.max_steps = std::clamp(params.max_steps, uint32_t{1}, kMaxLearnSteps);
     m.weights.assign(size_t{1} << m.params.table_bits, 0.0f);
     m.grad_sq.assign(m.weights.size(), 0.0f);
     return m;

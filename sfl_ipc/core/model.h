@@ -22,9 +22,9 @@ struct model_params {
     uint32_t max_steps = 5;        // steps on one message at most
 };
 
-constexpr uint32_t min_table_bits = 12;
-constexpr uint32_t max_table_bits = 24;
-constexpr uint32_t max_learn_steps = 100;
+constexpr uint32_t kMinTableBits = 12;
+constexpr uint32_t kMaxTableBits = 24;
+constexpr uint32_t kMaxLearnSteps = 100;
 
 struct linear_model {
     model_params params;
@@ -33,8 +33,8 @@ struct linear_model {
     std::vector<float> grad_sq;  // per slot: sum of its squared gradients
 };
 
-// A zeroed model; table_bits is clamped to [min_table_bits, max_table_bits], max_steps to
-// [1, max_learn_steps].
+// A zeroed model; table_bits is clamped to [kMinTableBits, kMaxTableBits], max_steps to
+// [1, kMaxLearnSteps].
 linear_model make_model(const model_params& params);
 
 // Margin of a message given its distinct slots. Non-finite sums give 0 (no opinion).

@@ -9,15 +9,15 @@ namespace sfl {
 
 namespace {
 
-constexpr uint8_t magic[4] = {'S', 'F', 'L', 'M'};
-constexpr size_t magic_size = sizeof magic;
-constexpr size_t checksum_size = 4;
-constexpr uint8_t dense_slots = 0;
-constexpr uint8_t sparse_slots = 1;
-constexpr size_t dense_entry_size = 6;   // f32 + u16
-constexpr size_t sparse_entry_size = 8;  // typical: 1..3-byte gap + f32 + u16
-constexpr uint32_t max_raw_prefix = 1 << 20;  // sane bounds for parameters read back
-constexpr uint32_t max_word_limit = 1 << 20;
+constexpr uint8_t kMagic[4] = {'S', 'F', 'L', 'M'};
+constexpr size_t kMagicSize = sizeof kMagic;
+constexpr size_t kChecksumSize = 4;
+constexpr uint8_t kDenseSlots = 0;
+constexpr uint8_t kSparseSlots = 1;
+constexpr size_t kDenseEntrySize = 6;   // f32 + u16
+constexpr size_t kSparseEntrySize = 8;  // typical: 1..3-byte gap + f32 + u16
+constexpr uint32_t kMaxRawPrefix = 1 << 20;  // sane bounds for parameters read back
+constexpr uint32_t kMaxWordLimit = 1 << 20;
 
 uint16_t to_bf16(float f) {
     uint32_t bits;
@@ -37,7 +37,7 @@ float from_bf16(uint16_t h) {
 bool slot_used(const linear_model& m, size_t i) { return m.weights[i] != 0.0f || to_bf16(m.grad_sq[i]) != 0; }
 
 // The encoder's choice of layout, which the decoder also demands: one encoding per state.
-bool prefers_dense(size_t used, size_t slots) { return used * sparse_entry_size >= slots * dense_entry_size; }
+bool prefers_dense(size_t used, size_t slots) { return used * kSparseEntrySize >= slots * kDenseEntrySize; }
 
 void put_slot(const linear_model& m, size_t i, std::vector<uint8_t>* out) {
     put_f32(out, m.weights[i]);
@@ -48,11 +48,11 @@ void put_slots(const linear_model& m, std::vector<uint8_t>* out) {
     size_t used = 0;
     for (size_t i = 0; i < m.weights.size(); ++i) used += slot_used(m, i);
     if (prefers_dense(used, m.weights.size())) {
-        put_u8(out, dense_slots);
+        put_u8(out, kDenseSlots);
         for (size_t i = 0; i < m.weights.size(); ++i) put_slot(m, i, out);
         return;
     }
-    put_u8(out, sparse_slots);
+    put_u8(out, kSparseSlots);
     put_u32(out, static_cast<uint32_t>(used));
     uint32_t next = 0;
     for (uint32_t i = 0; i < m.weights.size(); ++i) {
@@ -82,19 +82,19 @@ bool read_calibration(byte_view* in, calibration_params* c) {
 bool read_params(byte_view* in, classifier_params* p) {
     uint8_t bits;
     tokenizer_params& t = p->tokens;
-    if (!read_u32(in, &t.raw_prefix) || t.raw_prefix > max_raw_prefix) return false;
+    if (!read_u32(in, &t.raw_prefix) || t.raw_prefix > kMaxRawPrefix) return false;
     if (!read_flag(in, &t.header_words) || !read_flag(in, &t.body_words) || !read_flag(in, &t.body_pairs)) return false;
-    if (!read_u32(in, &t.max_words) || t.max_words > max_word_limit) return false;
-    if (!read_u32(in, &t.max_field_bytes) || t.max_field_bytes > max_raw_prefix) return false;
-    if (!read_u32(in, &t.body_prefix) || t.body_prefix > max_raw_prefix) return false;
-    if (!read_u32(in, &t.header_prefix) || t.header_prefix > max_raw_prefix) return false;
-    if (!read_u8(in, &bits) || bits < min_table_bits || bits > max_table_bits) return false;
+    if (!read_u32(in, &t.max_words) || t.max_words > kMaxWordLimit) return false;
+    if (!read_u32(in, &t.max_field_bytes) || t.max_field_bytes > kMaxRawPrefix) return false;
+    if (!read_u32(in, &t.body_prefix) || t.body_prefix > kMaxRawPrefix) return false;
+    if (!read_u32(in, &t.header_prefix) || t.header_prefix > kMaxRawPrefix) return false;
+    if (!read_u8(in, &bits) || bits < kMinTableBits || bits > kMaxTableBits) return false;
     p->model.table_bits = bits;
     if (!read_finite(in, &p->model.learn_rate) || p->model.learn_rate <= 0) return false;
     if (!read_finite(in, &p->model.adaptive_floor) || p->model.adaptive_floor <= 0) return false;
     if (!read_f32(in, &p->model.thick_margin) || !(p->model.thick_margin > 0)) return false;  // may be huge
     uint8_t steps;
-    if (!read_u8(in, &steps) || steps == 0 || steps > max_learn_steps) return false;
+    if (!read_u8(in, &steps) || steps == 0 || steps > kMaxLearnSteps) return false;
     p->model.max_steps = steps;
     return read_calibration(in, &p->calibration);
 }
@@ -129,8 +129,8 @@ bool read_sparse(byte_view* in, linear_model* m) {
 bool read_slots(byte_view* in, linear_model* m) {
     uint8_t encoding;
     if (!read_u8(in, &encoding)) return false;
-    if (encoding == sparse_slots) return read_sparse(in, m);
-    if (encoding != dense_slots || in->size / dense_entry_size < m->weights.size()) return false;
+    if (encoding == kSparseSlots) return read_sparse(in, m);
+    if (encoding != kDenseSlots || in->size / kDenseEntrySize < m->weights.size()) return false;
     size_t used = 0;
     for (size_t i = 0; i < m->weights.size(); ++i) {
         if (!read_slot(in, m, i)) return false;
@@ -145,9 +145,9 @@ std::vector<uint8_t> encode_model(const classifier& c) {
     const classifier_params& p = c.params();
     const linear_model& m = c.model();
     const learn_counters& k = c.counters();
-    std::vector<uint8_t> out(magic, magic + magic_size);
-    put_u16(&out, model_format_version);
-    put_u16(&out, static_cast<uint16_t>(tokenizer_version));
+    std::vector<uint8_t> out(kMagic, kMagic + kMagicSize);
+    put_u16(&out, kModelFormatVersion);
+    put_u16(&out, static_cast<uint16_t>(kTokenizerVersion));
     put_u32(&out, p.tokens.raw_prefix);
     put_u8(&out, p.tokens.header_words);
     put_u8(&out, p.tokens.body_words);
@@ -175,18 +175,18 @@ std::vector<uint8_t> encode_model(const classifier& c) {
 }
 
 model_load decode_model(const uint8_t* data, size_t size, classifier* out) {
-    if (!data || size < magic_size + 4 + checksum_size) return model_load::corrupt;
-    byte_view in{data, size - checksum_size};
-    byte_view tail{data + size - checksum_size, checksum_size};
+    if (!data || size < kMagicSize + 4 + kChecksumSize) return model_load::corrupt;
+    byte_view in{data, size - kChecksumSize};
+    byte_view tail{data + size - kChecksumSize, kChecksumSize};
     uint32_t stored;
-    if (!read_u32(&tail, &stored) || stored != crc32(data, size - checksum_size)) return model_load::corrupt;
-    for (uint8_t m : magic) {
+    if (!read_u32(&tail, &stored) || stored != crc32(data, size - kChecksumSize)) return model_load::corrupt;
+    for (uint8_t m : kMagic) {
         uint8_t b;
         if (!read_u8(&in, &b) || b != m) return model_load::corrupt;
     }
     uint16_t format, tokens;
     if (!read_u16(&in, &format) || !read_u16(&in, &tokens)) return model_load::corrupt;
-    if (format != model_format_version || tokens != tokenizer_version) return model_load::other_version;
+    if (format != kModelFormatVersion || tokens != kTokenizerVersion) return model_load::other_version;
     classifier_params params;
     learn_counters counters;
     float bias;

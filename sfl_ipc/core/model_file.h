@@ -2,7 +2,7 @@
 //
 // Format (all integers little-endian):
 //   0   4  magic "SFLM"
-//   4   2  format version (model_format_version)
+//   4   2  format version (kModelFormatVersion)
 //   6   2  tokenizer version (a model is only valid for the tokenizer that trained it)
 //   8      tokenizer parameters: u32 raw_prefix, u8 header_words, u8 body_words, u8 body_pairs,
 //          u32 max_words, u32 max_field_bytes
@@ -31,7 +31,7 @@
 
 namespace sfl {
 
-constexpr uint16_t model_format_version = 4;
+constexpr uint16_t kModelFormatVersion = 4;
 
 enum class model_load { ok, corrupt, other_version };
 

@@ -7,9 +7,9 @@ namespace sfl {
 
 namespace {
 
-constexpr size_t gram_size = 4;
-constexpr size_t min_word = 2;
-constexpr size_t max_word = 40;  // longer runs are encoded blobs, not words
+constexpr size_t kGramSize = 4;
+constexpr size_t kMinWord = 2;
+constexpr size_t kMaxWord = 40;  // longer runs are encoded blobs, not words
 
 uint32_t fmix32(uint32_t h) {
     h ^= h >> 16;
@@ -22,14 +22,14 @@ uint32_t fmix32(uint32_t h) {
 
 uint32_t gram_hash(const char* p, uint32_t seed) {
     uint32_t v = 0;
-    for (size_t i = 0; i < gram_size; ++i) v |= static_cast<uint32_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    for (size_t i = 0; i < kGramSize; ++i) v |= static_cast<uint32_t>(static_cast<unsigned char>(p[i])) << (8 * i);
     return fmix32(v ^ seed);
 }
 
 // Raw and decoded-body grams are told apart by the seed.
-constexpr uint32_t raw_seed = 0x9e3779b9u;
-constexpr uint32_t body_seed = 0x7f4a7c15u;
-constexpr uint32_t header_seed = 0x3c6ef372u;
+constexpr uint32_t kRawSeed = 0x9e3779b9u;
+constexpr uint32_t kBodySeed = 0x7f4a7c15u;
+constexpr uint32_t kHeaderSeed = 0x3c6ef372u;
 
 unsigned char fold_case(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
 
@@ -69,7 +69,7 @@ size_t for_each_word(std::string_view text, size_t limit, F&& f) {
         std::string_view w = text.substr(start, i - start);
         while (!w.empty() && edge_punct(w.front())) w.remove_prefix(1);
         while (!w.empty() && edge_punct(w.back())) w.remove_suffix(1);
-        if (w.size() < min_word || w.size() > max_word) continue;
+        if (w.size() < kMinWord || w.size() > kMaxWord) continue;
         f(w);
         ++count;
     }
@@ -79,7 +79,7 @@ size_t for_each_word(std::string_view text, size_t limit, F&& f) {
 template <class Sink>
 void grams(std::string_view text, size_t limit, uint32_t seed, Sink& sink) {
     size_t n = std::min(text.size(), limit);
-    for (size_t i = 0; i + gram_size <= n; ++i) sink.gram(text.data() + i, seed);
+    for (size_t i = 0; i + kGramSize <= n; ++i) sink.gram(text.data() + i, seed);
 }
 
 // Fields added on the way rather than by the sender: the Received trace and what a mailing list
@@ -114,7 +114,7 @@ void words(const parsed_message& msg, const tokenizer_params& p, Sink& sink) {
     if (p.header_words) {
         for (const header_field& f : msg.fields) {
             std::string_view v = std::string_view(f.value).substr(0, p.max_field_bytes);
-            for_each_word(v, max_word, [&](std::string_view w) { sink.text(feature_kind::header_word, f.name, w, {}); });
+            for_each_word(v, kMaxWord, [&](std::string_view w) { sink.text(feature_kind::header_word, f.name, w, {}); });
         }
     }
     if (!p.body_words) return;
@@ -128,11 +128,11 @@ void words(const parsed_message& msg, const tokenizer_params& p, Sink& sink) {
 
 template <class Sink>
 void visit_features(std::string_view raw, const tokenizer_params& p, Sink& sink) {
-    grams(raw, p.raw_prefix, raw_seed, sink);
+    grams(raw, p.raw_prefix, kRawSeed, sink);
     if (!p.header_prefix && !p.body_prefix && !p.header_words && !p.body_words) return;
     parsed_message msg = parse_message(raw, p.limits);
-    if (p.header_prefix) grams(header_text(msg, p.header_prefix), p.header_prefix, header_seed, sink);
-    grams(msg.body_text, p.body_prefix, body_seed, sink);
+    if (p.header_prefix) grams(header_text(msg, p.header_prefix), p.header_prefix, kHeaderSeed, sink);
+    grams(msg.body_text, p.body_prefix, kBodySeed, sink);
     words(msg, p, sink);
 }
 
@@ -160,8 +160,8 @@ void append_escaped(std::string_view bytes, std::string* out, bool fold = false)
 struct name_sink {
     std::vector<named_feature>* out;
     void gram(const char* p, uint32_t seed) {
-        named_feature f{gram_hash(p, seed), seed == raw_seed ? "4g:" : (seed == body_seed ? "b4g:" : "h4g:")};
-        append_escaped(std::string_view(p, gram_size), &f.name);
+        named_feature f{gram_hash(p, seed), seed == kRawSeed ? "4g:" : (seed == kBodySeed ? "b4g:" : "h4g:")};
+        append_escaped(std::string_view(p, kGramSize), &f.name);
         out->push_back(std::move(f));
     }
     void text(feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {

@@ -6,7 +6,7 @@
 //  - optionally: 4-grams of the raw text as it stands, adjacent word pairs of the body
 //    (measured no better on our corpus; kept as parameters for comparison).
 // Each feature is a 32-bit hash of its kind, tag and bytes. Any change here that alters the hashes
-// must bump `tokenizer_version`: a stored model is only valid for the tokenizer that trained it.
+// must bump `kTokenizerVersion`: a stored model is only valid for the tokenizer that trained it.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +18,7 @@
 
 namespace sfl {
 
-constexpr uint32_t tokenizer_version = 5;
+constexpr uint32_t kTokenizerVersion = 5;
 
 struct tokenizer_params {
     uint32_t raw_prefix = 0;          // bytes of raw text that give 4-grams

@@ -15,7 +15,7 @@ void check(const std::vector<uint8_t>& bytes) {
     // One small target for all runs: building a default-sized table per run would dominate.
     static sfl::classifier c([] {
         sfl::classifier_params p;
-        p.model.table_bits = sfl::min_table_bits;
+        p.model.table_bits = sfl::kMinTableBits;
         return p;
     }());
     if (sfl::decode_model(bytes.data(), bytes.size(), &c) != sfl::model_load::ok) return;

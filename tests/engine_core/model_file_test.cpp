@@ -9,20 +9,20 @@
 namespace {
 
 // Field offsets of the format, as model_file.h lays it out.
-constexpr size_t at_format = 4;
-constexpr size_t at_tokenizer = 6;
-constexpr size_t at_header_words = 12;
-constexpr size_t at_table_bits = 31;
-constexpr size_t at_learn_rate = 32;
-constexpr size_t at_max_steps = 44;
-constexpr size_t at_spam_power = 53;
-constexpr size_t at_prior_weight = 57;
-constexpr size_t at_prior_free_ratio = 61;
-constexpr size_t at_max_prior_shift = 65;
-constexpr size_t at_messages_spam = 77;
-constexpr size_t at_encoding = 121;
-constexpr size_t at_sparse_count = 122;
-constexpr size_t at_first_gap = 126;
+constexpr size_t kAtFormat = 4;
+constexpr size_t kAtTokenizer = 6;
+constexpr size_t kAtHeaderWords = 12;
+constexpr size_t kAtTableBits = 31;
+constexpr size_t kAtLearnRate = 32;
+constexpr size_t kAtMaxSteps = 44;
+constexpr size_t kAtSpamPower = 53;
+constexpr size_t kAtPriorWeight = 57;
+constexpr size_t kAtPriorFreeRatio = 61;
+constexpr size_t kAtMaxPriorShift = 65;
+constexpr size_t kAtMessagesSpam = 77;
+constexpr size_t kAtEncoding = 121;
+constexpr size_t kAtSparseCount = 122;
+constexpr size_t kAtFirstGap = 126;
 
 sfl::classifier trained(uint32_t table_bits, int random_messages) {
     sfl::classifier_params p;
@@ -60,7 +60,7 @@ TEST(ModelFile, RoundTripKeepsScoresCountersAndBytes) {
     for (int random_messages : {0, 60}) {  // sparse and dense slot layouts
         sfl::classifier c = trained(12, random_messages);
         std::vector<uint8_t> bytes = sfl::encode_model(c);
-        EXPECT_EQ(bytes[at_encoding], random_messages ? 0 : 1) << random_messages;
+        EXPECT_EQ(bytes[kAtEncoding], random_messages ? 0 : 1) << random_messages;
         sfl::classifier back;
         ASSERT_EQ(sfl::decode_model(bytes.data(), bytes.size(), &back), sfl::model_load::ok) << random_messages;
         EXPECT_EQ(sfl::encode_model(back), bytes) << random_messages;
@@ -99,7 +99,7 @@ TEST(ModelFile, EveryTruncationAndByteFlipIsRejected) {
 
 TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
     const std::vector<uint8_t> good = sfl::encode_model(trained(12, 0));
-    ASSERT_EQ(good[at_encoding], 1);  // the rows below poke the sparse layout
+    ASSERT_EQ(good[kAtEncoding], 1);  // the rows below poke the sparse layout
     struct row {
         size_t offset;
         std::vector<uint8_t> bytes;
@@ -107,24 +107,24 @@ TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
     };
     const row rows[] = {
         {0, {'X'}, sfl::model_load::corrupt},                            // magic
-        {at_format, {3, 0}, sfl::model_load::other_version},
-        {at_tokenizer, {9, 0}, sfl::model_load::other_version},
-        {at_header_words, {2}, sfl::model_load::corrupt},                // flag other than 0/1
-        {at_table_bits, {30}, sfl::model_load::corrupt},
-        {at_table_bits, {11}, sfl::model_load::corrupt},
-        {at_learn_rate, {0, 0, 0xc0, 0x7f}, sfl::model_load::corrupt},   // NaN
-        {at_max_steps, {0}, sfl::model_load::corrupt},
-        {at_spam_power, {0, 0, 0, 0}, sfl::model_load::corrupt},         // zero
-        {at_prior_weight, {0, 0, 0x80, 0xbf}, sfl::model_load::corrupt},  // -1
-        {at_prior_weight, {0, 0, 0, 0}, sfl::model_load::ok},            // zero: no correction
-        {at_prior_free_ratio, {0, 0, 0, 0}, sfl::model_load::corrupt},   // zero
-        {at_max_prior_shift, {0, 0, 0x80, 0x7f}, sfl::model_load::corrupt},  // infinite
-        {at_encoding, {7}, sfl::model_load::corrupt},
-        {at_encoding, {0}, sfl::model_load::corrupt},                    // dense, but data too short
-        {at_sparse_count, {0xff, 0xff, 0, 0}, sfl::model_load::corrupt}, // more slots than data
-        {at_sparse_count, {0, 0, 0, 0}, sfl::model_load::corrupt},       // fewer: bytes left over
-        {at_first_gap, {0xff, 0xff, 0xff, 0xff, 0x0f}, sfl::model_load::corrupt},  // slot past the table
-        {at_messages_spam, {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff}, sfl::model_load::ok},  // any count
+        {kAtFormat, {3, 0}, sfl::model_load::other_version},
+        {kAtTokenizer, {9, 0}, sfl::model_load::other_version},
+        {kAtHeaderWords, {2}, sfl::model_load::corrupt},                // flag other than 0/1
+        {kAtTableBits, {30}, sfl::model_load::corrupt},
+        {kAtTableBits, {11}, sfl::model_load::corrupt},
+        {kAtLearnRate, {0, 0, 0xc0, 0x7f}, sfl::model_load::corrupt},   // NaN
+        {kAtMaxSteps, {0}, sfl::model_load::corrupt},
+        {kAtSpamPower, {0, 0, 0, 0}, sfl::model_load::corrupt},         // zero
+        {kAtPriorWeight, {0, 0, 0x80, 0xbf}, sfl::model_load::corrupt},  // -1
+        {kAtPriorWeight, {0, 0, 0, 0}, sfl::model_load::ok},            // zero: no correction
+        {kAtPriorFreeRatio, {0, 0, 0, 0}, sfl::model_load::corrupt},   // zero
+        {kAtMaxPriorShift, {0, 0, 0x80, 0x7f}, sfl::model_load::corrupt},  // infinite
+        {kAtEncoding, {7}, sfl::model_load::corrupt},
+        {kAtEncoding, {0}, sfl::model_load::corrupt},                    // dense, but data too short
+        {kAtSparseCount, {0xff, 0xff, 0, 0}, sfl::model_load::corrupt}, // more slots than data
+        {kAtSparseCount, {0, 0, 0, 0}, sfl::model_load::corrupt},       // fewer: bytes left over
+        {kAtFirstGap, {0xff, 0xff, 0xff, 0xff, 0x0f}, sfl::model_load::corrupt},  // slot past the table
+        {kAtMessagesSpam, {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff}, sfl::model_load::ok},  // any count
     };
     for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
         std::vector<uint8_t> b = good;

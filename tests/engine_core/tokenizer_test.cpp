@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr char golden_message[] =
+constexpr char kGoldenMessage[] =
     "Subject: Win =?utf-8?Q?big?=\n"
     "\n"
     "<b>Free</b> $$$";
@@ -21,12 +21,12 @@ uint32_t fold(const std::vector<uint32_t>& hashes) {
     return h;
 }
 
-// Pins the tokenizer: if this fails, the features changed, and tokenizer_version (and with it the
+// Pins the tokenizer: if this fails, the features changed, and kTokenizerVersion (and with it the
 // model file) must be bumped before the expected values here are updated.
 TEST(Tokenizer, GoldenMessage) {
-    ASSERT_EQ(sfl::tokenizer_version, 5u);
+    ASSERT_EQ(sfl::kTokenizerVersion, 5u);
     std::vector<sfl::named_feature> named;
-    sfl::extract_named_features(golden_message, sfl::tokenizer_params(), &named);
+    sfl::extract_named_features(kGoldenMessage, sfl::tokenizer_params(), &named);
     std::vector<std::string> names;
     std::vector<uint32_t> hashes;
     for (const auto& f : named) {
@@ -44,7 +44,7 @@ TEST(Tokenizer, GoldenMessage) {
     EXPECT_EQ(fold(hashes), 769974491u) << "hash fold changed";
 
     std::vector<uint32_t> plain;
-    sfl::extract_features(golden_message, sfl::tokenizer_params(), &plain);
+    sfl::extract_features(kGoldenMessage, sfl::tokenizer_params(), &plain);
     EXPECT_EQ(plain, hashes);  // the named and the plain paths agree
 }
 
@@ -102,13 +102,13 @@ TEST(Tokenizer, FeatureSourcesFollowParameters) {
     p.header_words = false;
     p.body_words = false;
     std::vector<uint32_t> h;
-    sfl::extract_features(golden_message, p, &h);
+    sfl::extract_features(kGoldenMessage, p, &h);
     EXPECT_EQ(h.size(), 3u);
     p.raw_prefix = 0;
     p.body_words = true;
     p.body_pairs = true;
     std::vector<sfl::named_feature> named;
-    sfl::extract_named_features(golden_message, p, &named);
+    sfl::extract_named_features(kGoldenMessage, p, &named);
     ASSERT_EQ(named.size(), 3u);  // "Free", "$$$", and their pair
     EXPECT_EQ(named[0].name, "b:free");
     EXPECT_EQ(named[1].name, "b:$$$");
