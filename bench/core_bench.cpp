@@ -26,204 +26,233 @@ constexpr int kSpamThreshold = 85;
 constexpr int kUnsureThreshold = 75;
 
 struct message {
-    std::string path;
-    bool spam;
-    std::string raw;
+  std::string path;
+  bool spam;
+  std::string raw;
 };
 
 struct result {
-    bool spam;
-    int score;
-    double margin;
+  bool spam;
+  int score;
+  double margin;
 };
 
 using clock_type = std::chrono::steady_clock;
 
 double seconds_since(clock_type::time_point t0) {
-    return std::chrono::duration<double>(clock_type::now() - t0).count();
+  return std::chrono::duration<double>(clock_type::now() - t0).count();
 }
 
 bool read_file(const std::string& path, std::string* out) {
-    std::ifstream f(path, std::ios::binary);
-    if (!f) return false;
-    std::ostringstream s;
-    s << f.rdbuf();
-    *out = s.str();
-    return true;
+  std::ifstream f(path, std::ios::binary);
+  if (!f) return false;
+  std::ostringstream s;
+  s << f.rdbuf();
+  *out = s.str();
+  return true;
 }
 
 bool load_index(const std::string& corpus, const std::string& index, std::vector<message>* out) {
-    std::ifstream f(index);
-    if (!f) return false;
-    std::string label, path;
-    while (f >> label >> path) {
-        message m{path, label == "spam", std::string()};
-        if (!read_file(corpus + "/" + path, &m.raw)) {
-            std::fprintf(stderr, "cannot read %s\n", path.c_str());
-            return false;
-        }
-        out->push_back(std::move(m));
+  std::ifstream f(index);
+  if (!f) return false;
+  std::string label, path;
+  while (f >> label >> path) {
+    message m{path, label == "spam", std::string()};
+    if (!read_file(corpus + "/" + path, &m.raw)) {
+      std::fprintf(stderr, "cannot read %s\n", path.c_str());
+      return false;
     }
-    return !out->empty();
+    out->push_back(std::move(m));
+  }
+  return !out->empty();
 }
 
 // 100 * (1 - AUC), ties counting one half, over the given key.
 template <class Key>
 double one_minus_roca(std::vector<result> rows, Key key) {
-    std::sort(rows.begin(), rows.end(), [&](const result& a, const result& b) { return key(a) < key(b); });
-    double wins = 0, n_spam = 0, n_ham = 0, ham_below = 0;
-    for (size_t i = 0; i < rows.size();) {
-        size_t j = i;
-        double s = 0, h = 0;
-        for (; j < rows.size() && key(rows[j]) == key(rows[i]); ++j) (rows[j].spam ? s : h) += 1;
-        wins += s * (ham_below + 0.5 * h);
-        ham_below += h;
-        n_spam += s;
-        n_ham += h;
-        i = j;
-    }
-    return (n_spam && n_ham) ? 100.0 * (1.0 - wins / (n_spam * n_ham)) : 50.0;
+  std::sort(rows.begin(), rows.end(), [&](const result& a, const result& b) { return key(a) < key(b); });
+  double wins = 0, n_spam = 0, n_ham = 0, ham_below = 0;
+  for (size_t i = 0; i < rows.size();) {
+    size_t j = i;
+    double s = 0, h = 0;
+    for (; j < rows.size() && key(rows[j]) == key(rows[i]); ++j) (rows[j].spam ? s : h) += 1;
+    wins += s * (ham_below + 0.5 * h);
+    ham_below += h;
+    n_spam += s;
+    n_ham += h;
+    i = j;
+  }
+  return (n_spam && n_ham) ? 100.0 * (1.0 - wins / (n_spam * n_ham)) : 50.0;
 }
 
 void print_figures(const char* name, const std::vector<result>& rows) {
-    int ham = 0, spam = 0, fp = 0, fn = 0, unsure_spam = 0, unsure_ham = 0;
-    std::vector<double> ham_margins, spam_margins;
-    for (const result& r : rows) {
-        if (r.spam) {
-            ++spam;
-            spam_margins.push_back(r.margin);
-            fn += r.score < kUnsureThreshold;
-            unsure_spam += r.score >= kUnsureThreshold && r.score < kSpamThreshold;
-        } else {
-            ++ham;
-            fp += r.score >= kSpamThreshold;
-            unsure_ham += r.score >= kUnsureThreshold && r.score < kSpamThreshold;
-            ham_margins.push_back(r.margin);
-        }
+  int ham = 0, spam = 0, fp = 0, fn = 0, unsure_spam = 0, unsure_ham = 0;
+  std::vector<double> ham_margins, spam_margins;
+  for (const result& r : rows) {
+    if (r.spam) {
+      ++spam;
+      spam_margins.push_back(r.margin);
+      fn += r.score < kUnsureThreshold;
+      unsure_spam += r.score >= kUnsureThreshold && r.score < kSpamThreshold;
+    } else {
+      ++ham;
+      fp += r.score >= kSpamThreshold;
+      unsure_ham += r.score >= kUnsureThreshold && r.score < kSpamThreshold;
+      ham_margins.push_back(r.margin);
     }
-    std::sort(ham_margins.rbegin(), ham_margins.rend());
-    std::printf("%s: n=%zu  (1-ROCA)%% integer=%.4f margin=%.4f  ham>=85: %d/%d (%.3f%%)  spam<75: %d/%d (%.2f%%)"
-                "  75..84: %d spam %d ham\n",
-                name, rows.size(), one_minus_roca(rows, [](const result& r) { return double(r.score); }),
-                one_minus_roca(rows, [](const result& r) { return r.margin; }), fp, ham, 100.0 * fp / std::max(ham, 1),
-                fn, spam, 100.0 * fn / std::max(spam, 1), unsure_spam, unsure_ham);
-    std::printf("  top ham margins:");
-    for (size_t i = 0; i < std::min<size_t>(5, ham_margins.size()); ++i) std::printf(" %.2f", ham_margins[i]);
-    std::sort(spam_margins.begin(), spam_margins.end());
-    if (!spam_margins.empty())
-        std::printf("  spam margin quantiles: 1%% %.2f  5%% %.2f  10%% %.2f", spam_margins[spam_margins.size() / 100],
-                    spam_margins[spam_margins.size() / 20], spam_margins[spam_margins.size() / 10]);
-    std::printf("\n");
+  }
+  std::sort(ham_margins.rbegin(), ham_margins.rend());
+  std::printf(
+      "%s: n=%zu  (1-ROCA)%% integer=%.4f margin=%.4f  ham>=85: %d/%d (%.3f%%)  spam<75: %d/%d (%.2f%%)"
+      "  75..84: %d spam %d ham\n",
+      name, rows.size(), one_minus_roca(rows, [](const result& r) { return double(r.score); }),
+      one_minus_roca(rows, [](const result& r) { return r.margin; }), fp, ham, 100.0 * fp / std::max(ham, 1),
+      fn, spam, 100.0 * fn / std::max(spam, 1), unsure_spam, unsure_ham);
+  std::printf("  top ham margins:");
+  for (size_t i = 0; i < std::min<size_t>(5, ham_margins.size()); ++i) std::printf(" %.2f", ham_margins[i]);
+  std::sort(spam_margins.begin(), spam_margins.end());
+  if (!spam_margins.empty())
+    std::printf("  spam margin quantiles: 1%% %.2f  5%% %.2f  10%% %.2f",
+                spam_margins[spam_margins.size() / 100], spam_margins[spam_margins.size() / 20],
+                spam_margins[spam_margins.size() / 10]);
+  std::printf("\n");
 }
 
 struct options {
-    std::string corpus, index, train, out, margins;
-    sfl::classifier_params params;
+  std::string corpus, index, train, out, margins;
+  sfl::classifier_params params;
 };
 
 bool parse_options(int argc, char** argv, options* o) {
-    for (int i = 1; i + 1 < argc; i += 2) {
-        std::string k = argv[i];
-        const char* v = argv[i + 1];
-        auto& p = o->params;
-        if (k == "--corpus") o->corpus = v;
-        else if (k == "--index") o->index = v;
-        else if (k == "--train") o->train = v;
-        else if (k == "--out") o->out = v;
-        else if (k == "--margins") o->margins = v;
-        else if (k == "--prefix") p.tokens.raw_prefix = static_cast<uint32_t>(std::atoi(v));
-        else if (k == "--body-prefix") p.tokens.body_prefix = static_cast<uint32_t>(std::atoi(v));
-        else if (k == "--header-prefix") p.tokens.header_prefix = static_cast<uint32_t>(std::atoi(v));
-        else if (k == "--header-words") p.tokens.header_words = std::atoi(v) != 0;
-        else if (k == "--body-words") p.tokens.body_words = std::atoi(v) != 0;
-        else if (k == "--body-pairs") p.tokens.body_pairs = std::atoi(v) != 0;
-        else if (k == "--max-words") p.tokens.max_words = static_cast<uint32_t>(std::atoi(v));
-        else if (k == "--bits") p.model.table_bits = static_cast<uint32_t>(std::atoi(v));
-        else if (k == "--rate") p.model.learn_rate = std::strtof(v, nullptr);
-        else if (k == "--floor") p.model.adaptive_floor = std::strtof(v, nullptr);
-        else if (k == "--max-steps") p.model.max_steps = static_cast<uint32_t>(std::atoi(v));
-        else if (k == "--thick") p.model.thick_margin = std::strtof(v, nullptr);
-        else if (k == "--ham-slope") p.calibration.ham_slope = std::strtof(v, nullptr);
-        else if (k == "--spam-power") p.calibration.spam_power = std::strtof(v, nullptr);
-        else if (k == "--spam-slope") p.calibration.spam_slope = std::strtof(v, nullptr);
-        else if (k == "--prior-weight") p.calibration.prior_weight = std::strtof(v, nullptr);
-        else if (k == "--prior-free-ratio") p.calibration.prior_free_ratio = std::strtof(v, nullptr);
-        else return false;
-    }
-    return !o->corpus.empty() && !o->index.empty();
+  for (int i = 1; i + 1 < argc; i += 2) {
+    std::string k = argv[i];
+    const char* v = argv[i + 1];
+    auto& p = o->params;
+    if (k == "--corpus")
+      o->corpus = v;
+    else if (k == "--index")
+      o->index = v;
+    else if (k == "--train")
+      o->train = v;
+    else if (k == "--out")
+      o->out = v;
+    else if (k == "--margins")
+      o->margins = v;
+    else if (k == "--prefix")
+      p.tokens.raw_prefix = static_cast<uint32_t>(std::atoi(v));
+    else if (k == "--body-prefix")
+      p.tokens.body_prefix = static_cast<uint32_t>(std::atoi(v));
+    else if (k == "--header-prefix")
+      p.tokens.header_prefix = static_cast<uint32_t>(std::atoi(v));
+    else if (k == "--header-words")
+      p.tokens.header_words = std::atoi(v) != 0;
+    else if (k == "--body-words")
+      p.tokens.body_words = std::atoi(v) != 0;
+    else if (k == "--body-pairs")
+      p.tokens.body_pairs = std::atoi(v) != 0;
+    else if (k == "--max-words")
+      p.tokens.max_words = static_cast<uint32_t>(std::atoi(v));
+    else if (k == "--bits")
+      p.model.table_bits = static_cast<uint32_t>(std::atoi(v));
+    else if (k == "--rate")
+      p.model.learn_rate = std::strtof(v, nullptr);
+    else if (k == "--floor")
+      p.model.adaptive_floor = std::strtof(v, nullptr);
+    else if (k == "--max-steps")
+      p.model.max_steps = static_cast<uint32_t>(std::atoi(v));
+    else if (k == "--thick")
+      p.model.thick_margin = std::strtof(v, nullptr);
+    else if (k == "--ham-slope")
+      p.calibration.ham_slope = std::strtof(v, nullptr);
+    else if (k == "--spam-power")
+      p.calibration.spam_power = std::strtof(v, nullptr);
+    else if (k == "--spam-slope")
+      p.calibration.spam_slope = std::strtof(v, nullptr);
+    else if (k == "--prior-weight")
+      p.calibration.prior_weight = std::strtof(v, nullptr);
+    else if (k == "--prior-free-ratio")
+      p.calibration.prior_free_ratio = std::strtof(v, nullptr);
+    else
+      return false;
+  }
+  return !o->corpus.empty() && !o->index.empty();
 }
 
 size_t total_bytes(const std::vector<message>& msgs) {
-    size_t n = 0;
-    for (const message& m : msgs) n += m.raw.size();
-    return n;
+  size_t n = 0;
+  for (const message& m : msgs) n += m.raw.size();
+  return n;
 }
 
 void report_persistence(const sfl::classifier& c) {
-    auto t0 = clock_type::now();
-    std::vector<uint8_t> bytes = sfl::encode_model(c);
-    double save_s = seconds_since(t0);
-    sfl::classifier loaded;
-    t0 = clock_type::now();
-    bool ok = sfl::decode_model(bytes.data(), bytes.size(), &loaded) == sfl::model_load::ok;
-    double load_s = seconds_since(t0);
-    std::printf("model file: %zu bytes (%.2f MB), save %.1f ms, load %.1f ms%s\n", bytes.size(),
-                bytes.size() / 1048576.0, 1000 * save_s, 1000 * load_s, ok ? "" : "  LOAD FAILED");
+  auto t0 = clock_type::now();
+  std::vector<uint8_t> bytes = sfl::encode_model(c);
+  double save_s = seconds_since(t0);
+  sfl::classifier loaded;
+  t0 = clock_type::now();
+  bool ok = sfl::decode_model(bytes.data(), bytes.size(), &loaded) == sfl::model_load::ok;
+  double load_s = seconds_since(t0);
+  std::printf("model file: %zu bytes (%.2f MB), save %.1f ms, load %.1f ms%s\n", bytes.size(),
+              bytes.size() / 1048576.0, 1000 * save_s, 1000 * load_s, ok ? "" : "  LOAD FAILED");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    options o;
-    if (!parse_options(argc, argv, &o)) {
-        std::fprintf(stderr, "usage: core_bench --corpus DIR --index IDX [--train IDX] [--out FILE] [--margins FILE] [--prefix N]\n"
-                             "  [--header-words 0|1] [--body-words 0|1] [--body-pairs 0|1] [--max-words N]\n"
-                             "  [--bits N] [--rate F] [--floor F] [--thick F] [--max-steps N]\n"
-                             "  [--ham-slope F] [--spam-slope F] [--spam-power F] [--prior-weight F] [--prior-free-ratio F]\n");
-        return 2;
-    }
-    std::vector<message> test, train;
-    if (!load_index(o.corpus, o.index, &test) || (!o.train.empty() && !load_index(o.corpus, o.train, &train))) {
-        std::fprintf(stderr, "cannot load the index or the corpus\n");
-        return 1;
-    }
-    sfl::classifier c(o.params);
-    std::vector<result> rows;
-    rows.reserve(test.size());
-    auto t0 = clock_type::now();
-    for (const message& m : train) c.learn(m.raw, m.spam, true);
-    double train_s = seconds_since(t0);
-    t0 = clock_type::now();
-    std::clock_t cpu0 = std::clock();
-    for (const message& m : test) {
-        double margin;
-        int score = c.score(m.raw, &margin);
-        rows.push_back(result{m.spam, score, margin});
-        if (train.empty()) c.learn(m.raw, m.spam, true);
-    }
-    double test_s = seconds_since(t0);
-    double test_cpu = double(std::clock() - cpu0) / CLOCKS_PER_SEC;  // wall time suffers from other load
-    size_t bytes = total_bytes(test) + total_bytes(train);
-    double wall = train_s + test_s;
-    if (train.empty())
-        std::printf("online check+learn: %zu messages, %.1f MB, %.3f s: %.0f msgs/s, %.1f MB/s (CPU %.3f s: %.1f MB/s)\n",
-                    test.size(), bytes / 1048576.0, wall, test.size() / wall, bytes / 1048576.0 / wall, test_cpu,
-                    bytes / 1048576.0 / test_cpu);
-    else
-        std::printf("batch: %zu messages, %.1f MB, %.3f s (learn %.3f + check %.3f): %.0f msgs/s, %.1f MB/s\n",
-                    test.size() + train.size(), bytes / 1048576.0, wall, train_s, test_s,
-                    (test.size() + train.size()) / wall, bytes / 1048576.0 / wall);
-    print_figures(train.empty() ? "online" : "batch", rows);
-    report_persistence(c);
-    if (!o.out.empty()) {
-        std::ofstream out(o.out);
-        for (size_t i = 0; i < test.size(); ++i)
-            out << test[i].path << (rows[i].score >= kSpamThreshold ? " spam " : " ham ") << rows[i].score << "\n";
-    }
-    if (!o.margins.empty()) {
-        std::ofstream out(o.margins);
-        for (size_t i = 0; i < test.size(); ++i)
-            out << test[i].path << (test[i].spam ? " spam " : " ham ") << rows[i].margin << "\n";
-    }
-    return 0;
+  options o;
+  if (!parse_options(argc, argv, &o)) {
+    std::fprintf(
+        stderr,
+        "usage: core_bench --corpus DIR --index IDX [--train IDX] [--out FILE] [--margins FILE] [--prefix "
+        "N]\n"
+        "  [--header-words 0|1] [--body-words 0|1] [--body-pairs 0|1] [--max-words N]\n"
+        "  [--bits N] [--rate F] [--floor F] [--thick F] [--max-steps N]\n"
+        "  [--ham-slope F] [--spam-slope F] [--spam-power F] [--prior-weight F] [--prior-free-ratio F]\n");
+    return 2;
+  }
+  std::vector<message> test, train;
+  if (!load_index(o.corpus, o.index, &test) || (!o.train.empty() && !load_index(o.corpus, o.train, &train))) {
+    std::fprintf(stderr, "cannot load the index or the corpus\n");
+    return 1;
+  }
+  sfl::classifier c(o.params);
+  std::vector<result> rows;
+  rows.reserve(test.size());
+  auto t0 = clock_type::now();
+  for (const message& m : train) c.learn(m.raw, m.spam, true);
+  double train_s = seconds_since(t0);
+  t0 = clock_type::now();
+  std::clock_t cpu0 = std::clock();
+  for (const message& m : test) {
+    double margin;
+    int score = c.score(m.raw, &margin);
+    rows.push_back(result{m.spam, score, margin});
+    if (train.empty()) c.learn(m.raw, m.spam, true);
+  }
+  double test_s = seconds_since(t0);
+  double test_cpu = double(std::clock() - cpu0) / CLOCKS_PER_SEC;  // wall time suffers from other load
+  size_t bytes = total_bytes(test) + total_bytes(train);
+  double wall = train_s + test_s;
+  if (train.empty())
+    std::printf(
+        "online check+learn: %zu messages, %.1f MB, %.3f s: %.0f msgs/s, %.1f MB/s (CPU %.3f s: %.1f MB/s)\n",
+        test.size(), bytes / 1048576.0, wall, test.size() / wall, bytes / 1048576.0 / wall, test_cpu,
+        bytes / 1048576.0 / test_cpu);
+  else
+    std::printf("batch: %zu messages, %.1f MB, %.3f s (learn %.3f + check %.3f): %.0f msgs/s, %.1f MB/s\n",
+                test.size() + train.size(), bytes / 1048576.0, wall, train_s, test_s,
+                (test.size() + train.size()) / wall, bytes / 1048576.0 / wall);
+  print_figures(train.empty() ? "online" : "batch", rows);
+  report_persistence(c);
+  if (!o.out.empty()) {
+    std::ofstream out(o.out);
+    for (size_t i = 0; i < test.size(); ++i)
+      out << test[i].path << (rows[i].score >= kSpamThreshold ? " spam " : " ham ") << rows[i].score << "\n";
+  }
+  if (!o.margins.empty()) {
+    std::ofstream out(o.margins);
+    for (size_t i = 0; i < test.size(); ++i)
+      out << test[i].path << (test[i].spam ? " spam " : " ham ") << rows[i].margin << "\n";
+  }
+  return 0;
 }

@@ -24,9 +24,7 @@ bool guarded(F&& f) noexcept {
     try {
       (*st->f)();
       st->ok = true;
-    } catch (...) {
-      st->ok = false;
-    }
+    } catch (...) { st->ok = false; }
   };
   return guard_call(thunk, &s) != 0 && s.ok;
 }

@@ -33,7 +33,8 @@ struct message_package {
   void* reserved;
 };
 
-static_assert(sizeof(package_part) == 24 && offsetof(package_part, data) == 8 && offsetof(package_part, size) == 16,
+static_assert(sizeof(package_part) == 24 && offsetof(package_part, data) == 8 &&
+                  offsetof(package_part, size) == 16,
               "package part layout");
 static_assert(sizeof(package_node) == 16 && offsetof(package_node, next) == 8, "package node layout");
 static_assert(sizeof(message_package) == 24 && offsetof(message_package, last) == 8, "package layout");
@@ -47,8 +48,8 @@ class settings_sink final {
   settings_sink(const settings_sink&) = delete;
   settings_sink& operator=(const settings_sink&) = delete;
 
-  virtual void* STDMETHODCALLTYPE release(unsigned flags);                              // slot 0
-  virtual void STDMETHODCALLTYPE append(const void* bytes, uint64_t size);              // slot 1
+  virtual void* STDMETHODCALLTYPE release(unsigned flags);                  // slot 0
+  virtual void STDMETHODCALLTYPE append(const void* bytes, uint64_t size);  // slot 1
 
   const uint8_t* data() const { return data_; }
   uint64_t size() const { return size_; }
@@ -63,22 +64,22 @@ class settings_sink final {
 // Slots of the engine interface, as the module calls them. Slots the module never calls are declared
 // only to keep the numbering.
 struct engine_interface {
-  virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) = 0;                    // 0
-  virtual ULONG STDMETHODCALLTYPE AddRef() = 0;                                                     // 1
-  virtual ULONG STDMETHODCALLTYPE Release() = 0;                                                    // 2
-  virtual HRESULT STDMETHODCALLTYPE unused3() = 0;                                                  // 3
-  virtual HRESULT STDMETHODCALLTYPE check(message_package* package, int32_t* score) = 0;            // 4
-  virtual HRESULT STDMETHODCALLTYPE mark(message_package* package, int32_t spam, uint8_t mark) = 0; // 5
-  virtual HRESULT STDMETHODCALLTYPE unused6() = 0;                                                  // 6
-  virtual HRESULT STDMETHODCALLTYPE unused7() = 0;                                                  // 7
-  virtual HRESULT STDMETHODCALLTYPE unused8() = 0;                                                  // 8
-  virtual HRESULT STDMETHODCALLTYPE get_settings(const char* name, settings_sink* sink) = 0;        // 9
-  virtual HRESULT STDMETHODCALLTYPE reload_lists(uint8_t mask) = 0;                                 // 10
-  virtual HRESULT STDMETHODCALLTYPE train_by_sent_on(uint8_t flag) = 0;                             // 11
-  virtual HRESULT STDMETHODCALLTYPE unused12() = 0;                                                 // 12
-  virtual HRESULT STDMETHODCALLTYPE train_by_sent_off() = 0;                                        // 13
-  virtual HRESULT STDMETHODCALLTYPE query_argument(void* argument) = 0;                             // 14
-  virtual HRESULT STDMETHODCALLTYPE query() = 0;                                                    // 15
+  virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) = 0;                     // 0
+  virtual ULONG STDMETHODCALLTYPE AddRef() = 0;                                                      // 1
+  virtual ULONG STDMETHODCALLTYPE Release() = 0;                                                     // 2
+  virtual HRESULT STDMETHODCALLTYPE unused3() = 0;                                                   // 3
+  virtual HRESULT STDMETHODCALLTYPE check(message_package* package, int32_t* score) = 0;             // 4
+  virtual HRESULT STDMETHODCALLTYPE mark(message_package* package, int32_t spam, uint8_t mark) = 0;  // 5
+  virtual HRESULT STDMETHODCALLTYPE unused6() = 0;                                                   // 6
+  virtual HRESULT STDMETHODCALLTYPE unused7() = 0;                                                   // 7
+  virtual HRESULT STDMETHODCALLTYPE unused8() = 0;                                                   // 8
+  virtual HRESULT STDMETHODCALLTYPE get_settings(const char* name, settings_sink* sink) = 0;         // 9
+  virtual HRESULT STDMETHODCALLTYPE reload_lists(uint8_t mask) = 0;                                  // 10
+  virtual HRESULT STDMETHODCALLTYPE train_by_sent_on(uint8_t flag) = 0;                              // 11
+  virtual HRESULT STDMETHODCALLTYPE unused12() = 0;                                                  // 12
+  virtual HRESULT STDMETHODCALLTYPE train_by_sent_off() = 0;                                         // 13
+  virtual HRESULT STDMETHODCALLTYPE query_argument(void* argument) = 0;                              // 14
+  virtual HRESULT STDMETHODCALLTYPE query() = 0;                                                     // 15
 };
 
 // Export ordinal 1 of the engine library: stores an engine interface (with one reference for the

@@ -97,7 +97,8 @@ int aspam::bind_settings_online() {
     settings_sink sink;
     HRESULT result = E_FAIL;
     if (!guarded([&] { result = e->get_settings(kEngineSettingsName, &sink); })) result = E_FAIL;
-    if (SUCCEEDED(result) && sink.size() > 0 && record) record->apply_engine_settings(sink.data(), sink.size());
+    if (SUCCEEDED(result) && sink.size() > 0 && record)
+      record->apply_engine_settings(sink.data(), sink.size());
   }
   online_hook();
   return sync_train_by_sent();

@@ -42,8 +42,9 @@ int command_explain(const std::vector<std::string>& args, const host_options& op
   }
   std::string engine_path = folder_of(options.plugin_path) + "sfl_ipc.dll";
   HMODULE engine = LoadLibraryA(engine_path.c_str());
-  auto explain = engine ? reinterpret_cast<explain_fn>(reinterpret_cast<void*>(GetProcAddress(engine, "sfl_explain")))
-                        : nullptr;
+  auto explain =
+      engine ? reinterpret_cast<explain_fn>(reinterpret_cast<void*>(GetProcAddress(engine, "sfl_explain")))
+             : nullptr;
   if (!explain) {
     std::fprintf(stderr, "plughost: %s has no explanation export\n", engine_path.c_str());
     if (engine) FreeLibrary(engine);

@@ -39,7 +39,8 @@ bool record_paths(const std::string& root) {
       ERROR_SUCCESS)
     return false;
   bool ok = set_value(key, "AntispamRoot", root) && set_value(key, "AntispamHelp", root + "help\\") &&
-            set_value(key, "AntispamLog", root + "log\\") && set_value(key, "rk_gui.dll", root + "rk_gui.dll");
+            set_value(key, "AntispamLog", root + "log\\") &&
+            set_value(key, "rk_gui.dll", root + "rk_gui.dll");
   RegCloseKey(key);
   return ok;
 }
@@ -65,7 +66,8 @@ int command_install(const std::vector<std::string>& args, const host_options&) {
       continue;
     }
     if (source != root + name && !CopyFileA(source.c_str(), (root + name).c_str(), FALSE)) {
-      std::fprintf(stderr, "plughost: cannot copy %s to %s (error %lu)\n", name, root.c_str(), GetLastError());
+      std::fprintf(stderr, "plughost: cannot copy %s to %s (error %lu)\n", name, root.c_str(),
+                   GetLastError());
       return 1;
     }
     std::printf("installed: %s%s\n", root.c_str(), name);

@@ -109,7 +109,8 @@ int command_check(const std::vector<std::string>& args, const host_options& opti
   }
   double seconds = clock.seconds();
   session.stop();
-  std::printf("verdicts: spam %zu, probable-spam %zu, good %zu\n", counts[kSpam], counts[kProbable], counts[kGood]);
+  std::printf("verdicts: spam %zu, probable-spam %zu, good %zu\n", counts[kSpam], counts[kProbable],
+              counts[kGood]);
   if (failed) std::printf("unreadable: %zu\n", failed);
   print_throughput(messages.size() - failed, feed.bytes(), seconds);
   return failed ? 1 : 0;
@@ -119,8 +120,10 @@ int command_train(const std::vector<std::string>& args, const host_options& opti
   int spam = -1;
   std::vector<std::string> paths;
   for (const std::string& a : args) {
-    if (a == "--spam" || a == "--ham") spam = a == "--spam" ? 1 : 0;
-    else paths.push_back(a);
+    if (a == "--spam" || a == "--ham")
+      spam = a == "--spam" ? 1 : 0;
+    else
+      paths.push_back(a);
   }
   if (spam < 0 || paths.empty()) {
     std::fprintf(stderr, "plughost: train needs --spam or --ham and at least one file or folder\n");
@@ -167,8 +170,11 @@ int parse_run(const std::vector<std::string>& args, run_options* o) {
   const struct {
     const char* name;
     std::string* value;
-  } named[] = {{"--spam-dir", &o->spam_dir}, {"--ham-dir", &o->ham_dir}, {"--index", &o->index},
-               {"--root", &o->root},         {"--results", &o->results}};
+  } named[] = {{"--spam-dir", &o->spam_dir},
+               {"--ham-dir", &o->ham_dir},
+               {"--index", &o->index},
+               {"--root", &o->root},
+               {"--results", &o->results}};
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--verbose" || args[i] == "--check-only" || args[i] == "--train-only") {
       o->verbose |= args[i] == "--verbose";
@@ -200,7 +206,8 @@ int parse_run(const std::vector<std::string>& args, run_options* o) {
 }
 
 // Spreads the two classes evenly over the run, as mail arrives mixed, rather than one class first.
-std::vector<message_ref> interleave(const std::vector<message_ref>& spam, const std::vector<message_ref>& ham) {
+std::vector<message_ref> interleave(const std::vector<message_ref>& spam,
+                                    const std::vector<message_ref>& ham) {
   std::vector<message_ref> out;
   size_t s = 0, h = 0;
   while (s < spam.size() || h < ham.size()) {
@@ -276,8 +283,11 @@ int command_run(const std::vector<std::string>& args, const host_options& option
     (gold_spam ? c.spam : c.ham)++;
     if (gold_spam && judged_spam) ++c.caught;
     if (!gold_spam && judged_spam) ++c.false_positives;
-    if (results && o.check) std::fprintf(results, "%s %s %d\n", m.name.c_str(), judged_spam ? "spam" : "ham", score);
-    if (o.verbose) std::printf("%d %s %s %s\n", score, judged_spam ? "spam" : "ham", gold_spam ? "spam" : "ham", m.name.c_str());
+    if (results && o.check)
+      std::fprintf(results, "%s %s %d\n", m.name.c_str(), judged_spam ? "spam" : "ham", score);
+    if (o.verbose)
+      std::printf("%d %s %s %s\n", score, judged_spam ? "spam" : "ham", gold_spam ? "spam" : "ham",
+                  m.name.c_str());
   }
   double seconds = clock.seconds();
   progress.finish();
@@ -292,8 +302,8 @@ int command_run(const std::vector<std::string>& args, const host_options& option
   }
   if (c.failed) std::printf("unreadable: %zu\n", c.failed);
   print_throughput(messages.size() - c.failed, feed.bytes(), seconds);
-  std::printf("time: host reading %.3f s, TBP_GetSpamScore %.3f s, TBP_FeedSpam %.3f s, rest %.3f s\n", reading,
-              checking, training, seconds - reading - checking - training);
+  std::printf("time: host reading %.3f s, TBP_GetSpamScore %.3f s, TBP_FeedSpam %.3f s, rest %.3f s\n",
+              reading, checking, training, seconds - reading - checking - training);
   if (!written) std::fprintf(stderr, "plughost: cannot write %s\n", o.results.c_str());
   return c.failed || !written ? 1 : 0;
 }

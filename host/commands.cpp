@@ -13,24 +13,31 @@ struct command {
 };
 
 const command kCommands[] = {
-    {"info", "info                    load the plug-in, start it, print its name, version and status", command_info},
-    {"install", "install [DIR]           lay the product out in DIR (default C:\\Program Files\\Kestrom\\Corvane Suite)\n"
-                "                          and record its folders in the machine-wide registry",
+    {"info", "info                    load the plug-in, start it, print its name, version and status",
+     command_info},
+    {"install",
+     "install [DIR]           lay the product out in DIR (default C:\\Program Files\\Kestrom\\Corvane "
+     "Suite)\n"
+     "                          and record its folders in the machine-wide registry",
      command_install},
-    {"check", "check PATH...           score each message: a message file, a folder of them (recursively) or\n"
-              "                          an mbox file; one line 'score verdict name' each, then a summary",
+    {"check",
+     "check PATH...           score each message: a message file, a folder of them (recursively) or\n"
+     "                          an mbox file; one line 'score verdict name' each, then a summary",
      command_check},
-    {"train", "train --spam|--ham PATH...\n"
-              "                          train the plug-in with each message as spam or as ham",
+    {"train",
+     "train --spam|--ham PATH...\n"
+     "                          train the plug-in with each message as spam or as ham",
      command_train},
-    {"run", "run --spam-dir DIR --ham-dir DIR | --index FILE [--root DIR] [--results FILE] [--verbose]\n"
-            "      [--check-only | --train-only]\n"
-            "                          the online protocol: check, then train with the gold label, each\n"
-            "                          message in order; the results file has lines 'path judge score'.\n"
-            "                          --train-only and --check-only make the two passes of a batch run",
+    {"run",
+     "run --spam-dir DIR --ham-dir DIR | --index FILE [--root DIR] [--results FILE] [--verbose]\n"
+     "      [--check-only | --train-only]\n"
+     "                          the online protocol: check, then train with the gold label, each\n"
+     "                          message in order; the results file has lines 'path judge score'.\n"
+     "                          --train-only and --check-only make the two passes of a batch run",
      command_run},
-    {"explain", "explain PATH...         why each message scores as it does: the deciding white or black list\n"
-                "                          rule, or the features of the learned model that weighed most",
+    {"explain",
+     "explain PATH...         why each message scores as it does: the deciding white or black list\n"
+     "                          rule, or the features of the learned model that weighed most",
      command_explain},
     {"report", "report                  print the plug-in's information report", command_report},
 };

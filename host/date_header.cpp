@@ -66,11 +66,11 @@ struct named_zone {
   const char* name;
   int minutes;
 };
-const named_zone kZones[] = {{"ut", 0},           {"utc", 0},          {"gmt", 0},          {"z", 0},
-                             {"est", -5 * 60},    {"edt", -4 * 60},    {"cst", -6 * 60},    {"cdt", -5 * 60},
-                             {"mst", -7 * 60},    {"mdt", -6 * 60},    {"pst", -8 * 60},    {"pdt", -7 * 60},
-                             {"bst", 60},         {"cet", 60},         {"cest", 2 * 60},    {"met", 60},
-                             {"mest", 2 * 60},    {"eet", 2 * 60},     {"eest", 3 * 60},    {"jst", 9 * 60}};
+const named_zone kZones[] = {{"ut", 0},        {"utc", 0},       {"gmt", 0},       {"z", 0},
+                             {"est", -5 * 60}, {"edt", -4 * 60}, {"cst", -6 * 60}, {"cdt", -5 * 60},
+                             {"mst", -7 * 60}, {"mdt", -6 * 60}, {"pst", -8 * 60}, {"pdt", -7 * 60},
+                             {"bst", 60},      {"cet", 60},      {"cest", 2 * 60}, {"met", 60},
+                             {"mest", 2 * 60}, {"eet", 2 * 60},  {"eest", 3 * 60}, {"jst", 9 * 60}};
 
 struct date_fields {
   int day = -1, month = -1, year = -1, year_digits = 0;
@@ -188,8 +188,10 @@ void take_token(const char* s, size_t n, date_fields* f) {
     if (!f->zone_set) parse_numeric_zone(s, n, f);
     return;
   }
-  if (is_digit(s[0])) take_number(s, n, f);
-  else if (is_alpha(s[0])) take_word(s, n, f);
+  if (is_digit(s[0]))
+    take_number(s, n, f);
+  else if (is_alpha(s[0]))
+    take_word(s, n, f);
 }
 
 // Splits at spaces, commas and dashes inside a token ("14-Jan-2002"), and skips (comments).
@@ -234,7 +236,8 @@ bool settle_clock(date_fields* f) {
 }  // namespace
 
 void encode_time_record(const utc_time& t, unsigned char out[kTimeRecordSize]) {
-  const uint16_t fields[8] = {t.year, t.month, t.day_of_week, t.day, t.hour, t.minute, t.second, t.milliseconds};
+  const uint16_t fields[8] = {t.year, t.month,  t.day_of_week, t.day,
+                              t.hour, t.minute, t.second,      t.milliseconds};
   for (int i = 0; i < 8; ++i) {
     out[2 * i] = static_cast<unsigned char>(fields[i] & 0xFF);
     out[2 * i + 1] = static_cast<unsigned char>(fields[i] >> 8);
@@ -272,8 +275,9 @@ bool parse_date(const char* text, size_t size, utc_time* out) {
   int64_t year = full_year(f);
   if (year < 1601 || year > 30827 || f.day > static_cast<int>(days_in_month(year, f.month))) return false;
   if (!settle_clock(&f)) return false;
-  int64_t local = days_from_civil(year, static_cast<unsigned>(f.month), static_cast<unsigned>(f.day)) * kSecondsPerDay +
-                  f.hour * 3600 + f.minute * 60 + f.second;
+  int64_t local =
+      days_from_civil(year, static_cast<unsigned>(f.month), static_cast<unsigned>(f.day)) * kSecondsPerDay +
+      f.hour * 3600 + f.minute * 60 + f.second;
   return utc_from_unix(local - static_cast<int64_t>(f.zone_minutes) * 60, out);
 }
 

@@ -8,9 +8,9 @@
 // The eight 16-bit fields of a Win32 SYSTEMTIME, in its order. Always UTC here.
 struct utc_time {
   uint16_t year = 0;
-  uint16_t month = 0;         // 1..12
-  uint16_t day_of_week = 0;   // 0 = Sunday
-  uint16_t day = 0;           // 1..31
+  uint16_t month = 0;        // 1..12
+  uint16_t day_of_week = 0;  // 0 = Sunday
+  uint16_t day = 0;          // 1..31
   uint16_t hour = 0;
   uint16_t minute = 0;
   uint16_t second = 0;

@@ -118,7 +118,8 @@ void mbox_splitter::finish(uint64_t file_size, std::vector<byte_range>* out) {
 bool starts_with_envelope(const std::string& path) {
   file_ptr f = open_binary(path);
   char head[5];
-  return f && std::fread(head, 1, sizeof(head), f.get()) == sizeof(head) && std::memcmp(head, "From ", 5) == 0;
+  return f && std::fread(head, 1, sizeof(head), f.get()) == sizeof(head) &&
+         std::memcmp(head, "From ", 5) == 0;
 }
 
 bool add_file(const std::string& path, std::vector<message_ref>* out, std::string* error) {
@@ -214,14 +215,16 @@ bool collect_folder(const std::string& folder, message_label label, std::vector<
   return walk_folder(folder, label, 0, out, error);
 }
 
-bool collect_messages(const std::vector<std::string>& args, std::vector<message_ref>* out, std::string* error) {
+bool collect_messages(const std::vector<std::string>& args, std::vector<message_ref>* out,
+                      std::string* error) {
   for (const std::string& arg : args) {
     stat_info st;
     if (stat_path(arg.c_str(), &st) != 0) {
       *error = "no such file or folder: " + arg;
       return false;
     }
-    bool ok = is_folder(st) ? collect_folder(arg, message_label::none, out, error) : add_file(arg, out, error);
+    bool ok =
+        is_folder(st) ? collect_folder(arg, message_label::none, out, error) : add_file(arg, out, error);
     if (!ok) return false;
   }
   return true;
@@ -250,7 +253,8 @@ bool read_index(const std::string& index, const std::string& root, std::vector<m
       *error = index + ":" + std::to_string(number) + ": expected 'spam|ham path'";
       return false;
     }
-    out->push_back({join(root, rel), rel, true, 0, 0, label == "spam" ? message_label::spam : message_label::ham});
+    out->push_back(
+        {join(root, rel), rel, true, 0, 0, label == "spam" ? message_label::spam : message_label::ham});
   }
   return true;
 }

@@ -13,10 +13,10 @@
 enum class message_label { none, spam, ham };
 
 struct message_ref {
-  std::string path;         // the file that holds the message
-  std::string name;         // what reports show; "path#N" for the N-th message of an mbox
-  bool whole_file = true;   // a file of its own: read it all, minus an envelope line
-  uint64_t offset = 0;      // otherwise the message's bytes within the file
+  std::string path;        // the file that holds the message
+  std::string name;        // what reports show; "path#N" for the N-th message of an mbox
+  bool whole_file = true;  // a file of its own: read it all, minus an envelope line
+  uint64_t offset = 0;     // otherwise the message's bytes within the file
   uint64_t size = 0;
   message_label label = message_label::none;
 };
@@ -38,9 +38,10 @@ struct byte_range {
 bool scan_mbox(FILE* file, std::vector<byte_range>* out);
 
 // Each argument is a message file, a folder (every regular file below it, recursively, in sorted
-// order, each one message; names that begin with a dot are left out) or an mbox file (a file that begins with "From "). False, with error
-// naming the argument, when one cannot be read.
-bool collect_messages(const std::vector<std::string>& args, std::vector<message_ref>* out, std::string* error);
+// order, each one message; names that begin with a dot are left out) or an mbox file (a file that begins with
+// "From "). False, with error naming the argument, when one cannot be read.
+bool collect_messages(const std::vector<std::string>& args, std::vector<message_ref>* out,
+                      std::string* error);
 bool collect_folder(const std::string& folder, message_label label, std::vector<message_ref>* out,
                     std::string* error);
 

@@ -63,7 +63,11 @@ HRESULT STDMETHODCALLTYPE counting_bridge::QueryInterface(REFIID riid, void** ou
   return E_NOINTERFACE;
 }
 
-ULONG STDMETHODCALLTYPE counting_bridge::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+ULONG STDMETHODCALLTYPE counting_bridge::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&references_));
+}
 
 // The bridge lives as long as the host; dropping to zero only means nobody else holds it.
-ULONG STDMETHODCALLTYPE counting_bridge::Release() { return static_cast<ULONG>(InterlockedDecrement(&references_)); }
+ULONG STDMETHODCALLTYPE counting_bridge::Release() {
+  return static_cast<ULONG>(InterlockedDecrement(&references_));
+}

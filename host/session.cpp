@@ -15,7 +15,8 @@ bool plugin_session::start(const host_options& options) {
   start_status_ = plugin_.Initialize();
   started_ = true;
   if (start_status_ != 0)
-    std::fprintf(stderr, "plughost: warning: TBP_Initialize returned 0x%08X; going on with a disabled plug-in\n",
+    std::fprintf(stderr,
+                 "plughost: warning: TBP_Initialize returned 0x%08X; going on with a disabled plug-in\n",
                  static_cast<unsigned>(start_status_));
   return true;
 }

@@ -18,7 +18,8 @@ constexpr int kShareRetries = 20;
 void query_dword(HKEY key, const char* name, uint32_t* out) {
   DWORD value = 0;
   DWORD size = sizeof(value);
-  if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+  if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
+          ERROR_SUCCESS &&
       size == sizeof(value))
     *out = value;
 }
@@ -175,7 +176,8 @@ text log_facility::default_file_name_locked() const {
 void log_facility::append_to_file(const char* path, const char* line) {
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < kShareRetries; ++attempt) {
-    file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+    file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_ARCHIVE,
+                       nullptr);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
     Sleep(1);
   }

@@ -13,12 +13,12 @@
 
 // Bits of "EnableZOLTLog".
 enum log_flag : uint32_t {
-  kLogShortStamp = 1,   // time of day only
-  kLogToFile = 2,       // append to the channel's file
-  kLogToDebugger = 4,   // OutputDebugStringA
-  kLogHelpIds = 8,      // read by the help popup, not by the log
-  kLogRaw = 16,         // no time stamp, no line end
-  kLogThreadId = 32,    // thread id after the stamp
+  kLogShortStamp = 1,  // time of day only
+  kLogToFile = 2,      // append to the channel's file
+  kLogToDebugger = 4,  // OutputDebugStringA
+  kLogHelpIds = 8,     // read by the help popup, not by the log
+  kLogRaw = 16,        // no time stamp, no line end
+  kLogThreadId = 32,   // thread id after the stamp
 };
 
 class log_facility {
@@ -77,15 +77,42 @@ class log_stream {
   ~log_stream() { log_line(channel_, text_.c_str()); }
   log_stream(const log_stream&) = delete;
   log_stream& operator=(const log_stream&) = delete;
-  log_stream& operator<<(const char* s) { text_.append(s); return *this; }
-  log_stream& operator<<(const text& s) { text_.append(s); return *this; }
-  log_stream& operator<<(char c) { text_.push_back(c); return *this; }
-  log_stream& operator<<(int v) { text_.append_format("%d", v); return *this; }
-  log_stream& operator<<(unsigned v) { text_.append_format("%u", v); return *this; }
-  log_stream& operator<<(long v) { text_.append_format("%ld", v); return *this; }
-  log_stream& operator<<(unsigned long v) { text_.append_format("%lu", v); return *this; }
-  log_stream& operator<<(long long v) { text_.append_format("%lld", v); return *this; }
-  log_stream& operator<<(unsigned long long v) { text_.append_format("%llu", v); return *this; }
+  log_stream& operator<<(const char* s) {
+    text_.append(s);
+    return *this;
+  }
+  log_stream& operator<<(const text& s) {
+    text_.append(s);
+    return *this;
+  }
+  log_stream& operator<<(char c) {
+    text_.push_back(c);
+    return *this;
+  }
+  log_stream& operator<<(int v) {
+    text_.append_format("%d", v);
+    return *this;
+  }
+  log_stream& operator<<(unsigned v) {
+    text_.append_format("%u", v);
+    return *this;
+  }
+  log_stream& operator<<(long v) {
+    text_.append_format("%ld", v);
+    return *this;
+  }
+  log_stream& operator<<(unsigned long v) {
+    text_.append_format("%lu", v);
+    return *this;
+  }
+  log_stream& operator<<(long long v) {
+    text_.append_format("%lld", v);
+    return *this;
+  }
+  log_stream& operator<<(unsigned long long v) {
+    text_.append_format("%llu", v);
+    return *this;
+  }
 
  private:
   const char* channel_;
@@ -93,7 +120,7 @@ class log_stream {
 };
 
 // Every entry of the module goes to the default channel at level 1.
-#define RLOG(...)                                       \
-  do {                                                  \
+#define RLOG(...)                                         \
+  do {                                                    \
     if (log_enabled(1)) log_printf(nullptr, __VA_ARGS__); \
   } while (0)

@@ -50,15 +50,14 @@ void client_plugin::show_about() {
 void client_plugin::_check_and_ask_for_training() { RLOG("[i] _check_and_ask_for_training"); }
 
 void client_plugin::Startup_operations() {
-  RLOG("[i] processing Startup_operations with thread id 0x%08X", static_cast<unsigned>(GetCurrentThreadId()));
+  RLOG("[i] processing Startup_operations with thread id 0x%08X",
+       static_cast<unsigned>(GetCurrentThreadId()));
   startup_hook18();
   startup_hook15();
   // An expired-mail sweep that throws must not stop the start.
   try {
     delete_expired_mail();
-  } catch (...) {
-    RLOG("[-] exception in delete_expired_mail");
-  }
+  } catch (...) { RLOG("[-] exception in delete_expired_mail"); }
   _check_and_ask_for_training();
   startup_hook19();
   RLOG("[i] Startup_operations completed");

@@ -80,7 +80,8 @@ void pending_counts::flush() {
   if (*file && total != 0 && ensure_parent_folder(file)) {
     for (int v = kVerdictSpam; v <= kVerdictGood; ++v)
       if (verdicts[v] != 0)
-        write_counter(file, kVerdictKeys[v], clamp_sum(read_counter(file, kStatus, kVerdictKeys[v]), verdicts[v]));
+        write_counter(file, kVerdictKeys[v],
+                      clamp_sum(read_counter(file, kStatus, kVerdictKeys[v]), verdicts[v]));
     write_counter(file, "Total", clamp_sum(read_counter(file, kStatus, "Total"), total));
   }
   verdicts[0] = verdicts[1] = verdicts[2] = total = 0;

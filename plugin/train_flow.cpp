@@ -42,7 +42,8 @@ void mark_mail(aspam* wrapper, int msid, tbp_data_callback callback, const uint8
   }
   message_package package = {};
   engine_interface* engine = nullptr;
-  if (__pack_mail(&package, msid, callback, reply) && wrapper && wrapper->initialized()) engine = wrapper->engine();
+  if (__pack_mail(&package, msid, callback, reply) && wrapper && wrapper->initialized())
+    engine = wrapper->engine();
   if (engine) guarded([&] { engine->mark(&package, spam ? 1 : 0, mark ? 1 : 0); });
   package_free(package);
 }
@@ -51,6 +52,7 @@ void mark_flow(client_plugin& instance, int msid, bool spam, tbp_data_callback c
   instance_lock hold(instance);
   int length = 0;
   char* reply = host_fetch(kRequestTimeRecord, msid, callback, &length);
-  mark_mail(current_engine_wrapper(), msid, callback, reinterpret_cast<const uint8_t*>(reply), length, spam, true);
+  mark_mail(current_engine_wrapper(), msid, callback, reinterpret_cast<const uint8_t*>(reply), length, spam,
+            true);
   std::free(reply);
 }

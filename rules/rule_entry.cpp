@@ -29,9 +29,7 @@ void rule_entry::set(uint32_t new_flags, uint32_t new_part, const text& new_name
     rule_item::set(new_flags, new_part, new_name, new_value);
     enabled = true;
     parse_status = kParsed;
-  } catch (const regexcept& e) {
-    on_error(e);
-  }
+  } catch (const regexcept& e) { on_error(e); }
 }
 
 void rule_entry::parse(const text& new_name, const text& rule_text) {
@@ -40,9 +38,7 @@ void rule_entry::parse(const text& new_name, const text& rule_text) {
     rule_item::parse(new_name, rule_text);
     enabled = true;
     parse_status = kParsed;
-  } catch (const regexcept& e) {
-    on_error(e);
-  }
+  } catch (const regexcept& e) { on_error(e); }
   original_text = std::move(kept);
 }
 

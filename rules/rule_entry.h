@@ -7,8 +7,8 @@
 
 enum parse_status_code : uint32_t {
   kParsed = 0,
-  kParseFailed = 1,           // a reason text is held
-  kParseFailedNoReason = 2,   // the reason could not be loaded
+  kParseFailed = 1,          // a reason text is held
+  kParseFailedNoReason = 2,  // the reason could not be loaded
 };
 
 class rule_entry : public rule_item {

@@ -21,19 +21,26 @@ struct keyword {
 
 // Compared in this order; the first match wins.
 constexpr keyword kKeywords[] = {
-    {"any", kGroupPart, kPartAny},         {"header", kGroupPart, kPartHeader},
-    {"subject", kGroupPart, kPartSubject}, {"from", kGroupPart, kPartFrom},
-    {"to", kGroupPart, kPartTo},           {"cc", kGroupPart, kPartCc},
-    {"bcc", kGroupPart, kPartBcc},         {"body", kGroupPart, kPartBody},
-    {"equals", kGroupOperator, kOpEquals}, {"starts", kGroupOperator, kOpStarts},
-    {"ends", kGroupOperator, kOpEnds},     {"matches", kGroupOperator, kOpMatches},
+    {"any", kGroupPart, kPartAny},
+    {"header", kGroupPart, kPartHeader},
+    {"subject", kGroupPart, kPartSubject},
+    {"from", kGroupPart, kPartFrom},
+    {"to", kGroupPart, kPartTo},
+    {"cc", kGroupPart, kPartCc},
+    {"bcc", kGroupPart, kPartBcc},
+    {"body", kGroupPart, kPartBody},
+    {"equals", kGroupOperator, kOpEquals},
+    {"starts", kGroupOperator, kOpStarts},
+    {"ends", kGroupOperator, kOpEnds},
+    {"matches", kGroupOperator, kOpMatches},
     {"contains", kGroupOperator, kOpContains},
-    {"case", kGroupCase, 0},               {"nocase", kGroupCase, kRuleNoCase},
+    {"case", kGroupCase, 0},
+    {"nocase", kGroupCase, kRuleNoCase},
     {"not", kGroupNot, kRuleNot},
 };
 
-constexpr unsigned kDuplicateError[] = {IDS_ERR_SECOND_PART, IDS_ERR_SECOND_OPERATOR,
-                                        IDS_ERR_SECOND_CASE, IDS_ERR_SECOND_NOT};
+constexpr unsigned kDuplicateError[] = {IDS_ERR_SECOND_PART, IDS_ERR_SECOND_OPERATOR, IDS_ERR_SECOND_CASE,
+                                        IDS_ERR_SECOND_NOT};
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 

@@ -44,9 +44,9 @@ class regexcept {
   regexcept(const text& source, const char* reason, uint64_t position, const text& detail);
   regexcept(const text& source, unsigned reason_id, uint64_t position, const text& detail);
 
-  text source;    // the keyword text being parsed (the rule text before its first colon)
-  text detail;    // extra text of the thrower; the parser gives none
-  text reason;    // the error alone, from the string table
+  text source;            // the keyword text being parsed (the rule text before its first colon)
+  text detail;            // extra text of the thrower; the parser gives none
+  text reason;            // the error alone, from the string table
   uint64_t position = 0;  // offset in source where the error was seen
 };
 

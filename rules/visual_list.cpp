@@ -36,8 +36,8 @@ void read_mapped(const text& path, rule_list& entries) {
 
 // A failed query counts as no file.
 bool list_file_exists(const text& path) {
-  HANDLE probe = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE probe = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (probe == INVALID_HANDLE_VALUE) return false;
   DWORD high = 0;
   DWORD low = GetFileSize(probe, &high);
@@ -60,8 +60,8 @@ bool write_all(HANDLE file, const std::string& bytes) {
 // A temporary file that cannot be written completely is removed: a short file must never replace
 // the list.
 bool write_new_file(const text& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_TEMPORARY, nullptr);
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = write_all(file, bytes);
   DWORD error = GetLastError();

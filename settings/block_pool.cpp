@@ -80,8 +80,8 @@ small_object_allocator g_pool __attribute__((init_priority(101)));
 
 fixed_allocator::fixed_allocator(size_t block_size)
     : block_size_(block_size ? block_size : 1),
-      blocks_(static_cast<uint8_t>(kPoolChunkSize / block_size_ > kPoolMaxBlocks ? kPoolMaxBlocks
-                                                                                 : kPoolChunkSize / block_size_)),
+      blocks_(static_cast<uint8_t>(
+          kPoolChunkSize / block_size_ > kPoolMaxBlocks ? kPoolMaxBlocks : kPoolChunkSize / block_size_)),
       alloc_chunk_(kNone),
       dealloc_chunk_(kNone) {}
 
@@ -143,8 +143,10 @@ size_t fixed_allocator::find_chunk(const uint8_t* p) const {
   while (lo_open || hi < chunks_.size()) {
     if (lo_open) {
       if (holds(chunks_[lo], p)) return lo;
-      if (lo == 0) lo_open = false;
-      else --lo;
+      if (lo == 0)
+        lo_open = false;
+      else
+        --lo;
     }
     if (hi < chunks_.size()) {
       if (holds(chunks_[hi], p)) return hi;
@@ -199,8 +201,10 @@ size_t small_object_allocator::lower_bound(size_t size) const {
   size_t lo = 0, hi = allocators_.size();
   while (lo < hi) {
     size_t mid = lo + (hi - lo) / 2;
-    if (allocators_[mid].block_size() < size) lo = mid + 1;
-    else hi = mid;
+    if (allocators_[mid].block_size() < size)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   return lo;
 }
@@ -238,7 +242,8 @@ void small_object_allocator::release(void* p, size_t size) {
 size_t small_object_allocator::chunk_count(size_t block_size) {
   pool_guard guard(g_pool_lock);
   size_t at = lower_bound(block_size);
-  return at < allocators_.size() && allocators_[at].block_size() == block_size ? allocators_[at].chunk_count() : 0;
+  return at < allocators_.size() && allocators_[at].block_size() == block_size ? allocators_[at].chunk_count()
+                                                                               : 0;
 }
 
 small_object_allocator* current_pool() { return g_current_pool; }

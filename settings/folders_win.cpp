@@ -53,7 +53,8 @@ bool registry_key::set_string(const char* name, const char* value) {
   const DWORD size = static_cast<DWORD>(std::strlen(value) + 1);
   const BYTE* data = reinterpret_cast<const BYTE*>(value);
   LONG rc = RegSetValueExA(handle_, name, 0, REG_SZ, data, size);
-  if (rc == ERROR_ACCESS_DENIED && reopen_writable()) rc = RegSetValueExA(handle_, name, 0, REG_SZ, data, size);
+  if (rc == ERROR_ACCESS_DENIED && reopen_writable())
+    rc = RegSetValueExA(handle_, name, 0, REG_SZ, data, size);
   return rc == ERROR_SUCCESS;
 }
 
@@ -212,7 +213,8 @@ struct basic_key {
   int fallback;
 };
 const basic_key kBasicKeys[] = {
-    {"spam threshold", 85}, {"unsure threshold", 75}, {"enable outlook", 1}, {"enable express", 1}, {"enable thebat", 1},
+    {"spam threshold", 85}, {"unsure threshold", 75}, {"enable outlook", 1},
+    {"enable express", 1},  {"enable thebat", 1},
 };
 constexpr size_t kBasicKeyCount = sizeof kBasicKeys / sizeof kBasicKeys[0];
 
@@ -238,9 +240,11 @@ uint32_t cached_basic_setting(const char* file, uint32_t index) {
   WIN32_FILE_ATTRIBUTE_DATA stamp = {};
   bool exists = GetFileAttributesExA(file, GetFileExInfoStandard, &stamp) != 0;
   AcquireSRWLockExclusive(&cache.lock);
-  if (!cache.valid || cache.file != file || cache.exists != exists || (exists && !same_stamp(cache.stamp, stamp))) {
+  if (!cache.valid || cache.file != file || cache.exists != exists ||
+      (exists && !same_stamp(cache.stamp, stamp))) {
     for (size_t i = 0; i < kBasicKeyCount; ++i)
-      cache.values[i] = GetPrivateProfileIntA(kBasicSettingsSection, kBasicKeys[i].name, kBasicKeys[i].fallback, file);
+      cache.values[i] =
+          GetPrivateProfileIntA(kBasicSettingsSection, kBasicKeys[i].name, kBasicKeys[i].fallback, file);
     cache.file = file;
     cache.stamp = stamp;
     cache.exists = exists;

@@ -51,15 +51,18 @@ void plugin_settings::bind(uint32_t mode) {
     bind_setting(kCategoryStorage, kBindBool, &mark_spam_as_read, "mark spam as read", nullptr);
     bind_setting(kCategoryStorage, kBindBool, &mark_unsure_as_read, "mark unsure as read", nullptr);
     bind_setting(kCategoryStorage, kBindBool, &target_spam_folder_valid, "target spam folder valid", nullptr);
-    bind_setting(kCategoryStorage, kBindBool, &target_unsure_folder_valid, "target unsure folder valid", nullptr);
+    bind_setting(kCategoryStorage, kBindBool, &target_unsure_folder_valid, "target unsure folder valid",
+                 nullptr);
     bind_setting(kCategoryStorage, kBindSigned, &delete_spam_strategy, "delete spam strategy", nullptr);
     bind_setting(kCategoryStorage, kBindSigned, &age_of_spam_to_delete, "age of spam to delete", nullptr);
     bind_setting(kCategoryStorage, kBindSigned, &last_received_ltr1, "last received ltr1", nullptr);
     bind_setting(kCategoryStorage, kBindSigned, &last_received_ltr2, "last received ltr2", nullptr);
     bind_setting(kCategoryStorage, kBindBool, &ask_or_not_for_train, "ask or not for train", nullptr);
     bind_setting(kCategoryStorage, kBindBool, &train_by_sent_items, "train by sent items", nullptr);
-    bind_setting(kCategoryStorage, kBindBool, &train_by_sent_address_book, "train by sent address book", nullptr);
-    bind_setting(kCategoryStorage, kBindBool, &bayes_train_by_sent_items, "bayes train by sent items", nullptr);
+    bind_setting(kCategoryStorage, kBindBool, &train_by_sent_address_book, "train by sent address book",
+                 nullptr);
+    bind_setting(kCategoryStorage, kBindBool, &bayes_train_by_sent_items, "bayes train by sent items",
+                 nullptr);
     bind_setting(kCategoryStorage, kBindBool, &grade_marks_in_subject, "grade marks in subject", nullptr);
     bind_setting(kCategoryStorage, kBindDouble, &max_single_path_level, "MaxSinglePathLevel", nullptr);
     return;
@@ -74,7 +77,8 @@ void plugin_settings::load_settings_file(const char* file_name) {
   // A missing file keeps the defaults, and without a text path the text part always reports failure.
   load_record(storage_path.c_str(), nullptr, kRecordStorage | kRecordText);
   if (!working_directory.empty() && working_directory.back() != '\\') working_directory.push_back('\\');
-  if (!raw_working_directory.empty() && raw_working_directory.back() != '\\') raw_working_directory.push_back('\\');
+  if (!raw_working_directory.empty() && raw_working_directory.back() != '\\')
+    raw_working_directory.push_back('\\');
   modified = false;
 }
 

@@ -20,9 +20,7 @@ constexpr size_t kMaxPackedText = 0xFFFF;
 text* text_field(const setting_binding& b) { return static_cast<text*>(b.field); }
 
 // The text that a binding packs: the raw text for a path, the member otherwise (null when unset).
-const text* packed_text(const setting_binding& b) {
-  return b.type == kBindPath ? b.raw : text_field(b);
-}
+const text* packed_text(const setting_binding& b) { return b.type == kBindPath ? b.raw : text_field(b); }
 
 bool is_text(uint32_t type) { return type == kBindText || type == kBindPath; }
 
@@ -201,7 +199,8 @@ settings_record::~settings_record() = default;
 
 void settings_record::base_bind(uint32_t mode) {
   if (mode == kBindRegister)
-    bind_setting(kCategoryStorage, kBindPath, &working_directory, kWorkingDirectoryKey, &raw_working_directory);
+    bind_setting(kCategoryStorage, kBindPath, &working_directory, kWorkingDirectoryKey,
+                 &raw_working_directory);
   else if (mode == kBindReset)
     working_directory.assign("c:\\");
 }
@@ -212,7 +211,8 @@ void settings_record::bind(uint32_t mode) {
   if (mode != kBindRegister) apply_bindings();
 }
 
-void settings_record::bind_setting(uint32_t category, uint32_t type, void* field, const char* name, text* raw) {
+void settings_record::bind_setting(uint32_t category, uint32_t type, void* field, const char* name,
+                                   text* raw) {
   if (!bindings_) return;
   setting_binding b;
   b.field = field;

@@ -46,7 +46,7 @@ constexpr char kWorkingDirectoryKey[] = "working directory";
 
 struct setting_binding {
   void* field = nullptr;
-  text* raw = nullptr;  // type 1 only
+  text* raw = nullptr;         // type 1 only
   const char* name = nullptr;  // not copied: names are literals
   uint32_t type = kBindText;
   uint32_t category = kCategoryStorage;

@@ -58,9 +58,12 @@ void put_tag(std::vector<uint8_t>* out, uint32_t code, uint64_t length) {
   }
   uint8_t width = length_width(length);
   put_u8(out, static_cast<uint8_t>(code | (width << kTagWidthShift)));
-  if (width == kWidth1) put_u8(out, static_cast<uint8_t>(length));
-  else if (width == kWidth2) put_u16(out, static_cast<uint16_t>(length));
-  else put_u32(out, static_cast<uint32_t>(length));
+  if (width == kWidth1)
+    put_u8(out, static_cast<uint8_t>(length));
+  else if (width == kWidth2)
+    put_u16(out, static_cast<uint16_t>(length));
+  else
+    put_u32(out, static_cast<uint32_t>(length));
 }
 
 void put_entry(std::vector<uint8_t>* out, const storage_entry& e) {
@@ -152,9 +155,7 @@ void recursive_spin_lock::release() {
   if (depth_.fetch_sub(1) == 1) owner_.store(0);
 }
 
-bool storage_handle_valid(const storage_handle* handle) {
-  return handle && handle->magic == kHandleMagic;
-}
+bool storage_handle_valid(const storage_handle* handle) { return handle && handle->magic == kHandleMagic; }
 
 settings_storage::settings_storage() : root_(std::make_shared<storage_key>()) {}
 
@@ -199,8 +200,7 @@ bool settings_storage::start_key(storage_handle* parent, std::shared_ptr<storage
     *key = root_;
     return true;
   }
-  if (!storage_handle_valid(parent) || !parent->entry || parent->entry->type_code() != kCodeKey)
-    return false;
+  if (!storage_handle_valid(parent) || !parent->entry || parent->entry->type_code() != kCodeKey) return false;
   *key = std::static_pointer_cast<storage_key>(parent->entry);
   return true;
 }
@@ -324,8 +324,7 @@ bool settings_storage::close_key(storage_handle* handle) {
 
 bool settings_storage::clear_key(storage_handle* handle) {
   lock_hold hold(&lock_);
-  if (!storage_handle_valid(handle) || !handle->entry || handle->entry->type_code() != kCodeKey)
-    return false;
+  if (!storage_handle_valid(handle) || !handle->entry || handle->entry->type_code() != kCodeKey) return false;
   static_cast<storage_key&>(*handle->entry).children.clear();
   return true;
 }
@@ -448,8 +447,8 @@ bool settings_storage::load_from_memory(const uint8_t* bytes, size_t size) {
   if (ok) {
     uint32_t code;
     uint64_t count;
-    ok = read_tag(&in, &code, &count) && code == kCodeKey &&
-         parse_children(&in, root_.get(), count, 1) && in.size == 0;
+    ok = read_tag(&in, &code, &count) && code == kCodeKey && parse_children(&in, root_.get(), count, 1) &&
+         in.size == 0;
   }
   if (!ok) clear();
   return ok;

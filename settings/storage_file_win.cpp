@@ -59,8 +59,9 @@ bool write_temporary(const char* target, const std::vector<uint8_t>& bytes, text
   if (written != bytes.size()) {
     DWORD err = GetLastError();
     if (log_level() != 0 && log_enabled(1))
-      log_stream(nullptr) << "can't write all data to \"" << target << "\", err = " << static_cast<unsigned long>(err)
-                          << ", wrote " << static_cast<unsigned long>(written);
+      log_stream(nullptr) << "can't write all data to \"" << target
+                          << "\", err = " << static_cast<unsigned long>(err) << ", wrote "
+                          << static_cast<unsigned long>(written);
     return false;
   }
   if (!FlushFileBuffers(file.h)) {
@@ -76,8 +77,8 @@ bool settings_storage::load_file(bool must_exist) {
   // Whatever the failure, a failed load leaves the storage empty, as a failed parse does.
   clear();
   const char* name = file_name();
-  file_closer file{CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                               nullptr)};
+  file_closer file{CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.h == INVALID_HANDLE_VALUE) {
     report(must_exist ? 1 : 2, "can't open file", name);
     return false;
@@ -85,8 +86,9 @@ bool settings_storage::load_file(bool must_exist) {
   DWORD high = 0;
   DWORD size = GetFileSize(file.h, &high);
   // An empty file cannot be mapped, and one beyond 4 GB is no storage of ours.
-  file_closer mapping{size == 0 || high != 0 ? nullptr
-                                             : CreateFileMappingA(file.h, nullptr, PAGE_READONLY, 0, size, nullptr)};
+  file_closer mapping{size == 0 || high != 0
+                          ? nullptr
+                          : CreateFileMappingA(file.h, nullptr, PAGE_READONLY, 0, size, nullptr)};
   if (!mapping.h) {
     report(1, "can't create file mapping from", name);
     return false;

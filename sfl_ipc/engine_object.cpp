@@ -46,8 +46,8 @@ bool message_text(const message_package* package, std::string_view* out) {
 }
 
 bool read_list(const std::string& path, std::string* out) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size;
   bool ok = GetFileSizeEx(f, &size) && size.QuadPart <= kMaxListFile;
@@ -111,7 +111,9 @@ HRESULT STDMETHODCALLTYPE engine_object::QueryInterface(REFIID riid, void** out)
   return E_NOINTERFACE;
 }
 
-ULONG STDMETHODCALLTYPE engine_object::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+ULONG STDMETHODCALLTYPE engine_object::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&references_));
+}
 
 // The last reference ends the engine, unless the factory handed it out again in the meantime.
 ULONG STDMETHODCALLTYPE engine_object::Release() {
@@ -213,7 +215,8 @@ void engine_object::load_lists(uint8_t mask) {
   locked hold(&lock_);
   if (have_white) state_.lists().set_white(white.data(), white.size());
   if (have_black) state_.lists().set_black(black.data(), black.size());
-  RLOG("[i] sfl: lists loaded, %u white and %u black rules", static_cast<unsigned>(state_.lists().white_rules()),
+  RLOG("[i] sfl: lists loaded, %u white and %u black rules",
+       static_cast<unsigned>(state_.lists().white_rules()),
        static_cast<unsigned>(state_.lists().black_rules()));
 }
 
@@ -256,7 +259,8 @@ void engine_object::start() {
   saver_done_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   // The saver holds a reference on the library, so the library cannot go away under it.
   HMODULE self = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&acquire_live_engine), &self);
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&acquire_live_engine),
+                     &self);
   saver_ = CreateThread(nullptr, 0, saver_main, this, 0, nullptr);
   if (!saver_ && self) FreeLibrary(self);
 }

@@ -10,7 +10,8 @@ namespace {
 constexpr size_t kExplainPool = 400;
 
 // The first `count` features of one sign, in the order given (largest weight first).
-void append_features(const std::vector<explained_feature>& all, size_t count, bool positive, std::string* out) {
+void append_features(const std::vector<explained_feature>& all, size_t count, bool positive,
+                     std::string* out) {
   char line[64];
   for (const explained_feature& f : all) {
     if (count == 0) break;
@@ -36,7 +37,9 @@ engine_result engine_state::score(std::string_view raw) {
   return r;
 }
 
-void engine_state::learn(std::string_view raw, bool spam, bool user_mark) { classifier_.learn(raw, spam, user_mark); }
+void engine_state::learn(std::string_view raw, bool spam, bool user_mark) {
+  classifier_.learn(raw, spam, user_mark);
+}
 
 bool engine_state::trusted() const {
   const learn_counters& c = classifier_.counters();

@@ -44,8 +44,8 @@ class mutex_turn {
 };
 
 bool read_whole(const std::string& path, std::vector<uint8_t>* out, bool* missing) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) {
     *missing = GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
     return false;
@@ -57,18 +57,20 @@ bool read_whole(const std::string& path, std::vector<uint8_t>* out, bool* missin
   } else if (ok) {
     out->resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
-    ok = out->empty() || (ReadFile(f, out->data(), static_cast<DWORD>(out->size()), &got, nullptr) &&
-                          got == out->size());
+    ok = out->empty() ||
+         (ReadFile(f, out->data(), static_cast<DWORD>(out->size()), &got, nullptr) && got == out->size());
   }
   CloseHandle(f);
   return ok;
 }
 
 bool write_whole(const std::string& path, const std::vector<uint8_t>& bytes) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE f =
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
   DWORD wrote = 0;
-  bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) && wrote == bytes.size();
+  bool ok =
+      WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) && wrote == bytes.size();
   ok = FlushFileBuffers(f) && ok;
   CloseHandle(f);
   return ok;
@@ -110,11 +112,12 @@ store_load model_store::load(classifier* out) {
          GetLastError());
     return store_load::unreadable;
   }
-  if (!bytes.empty() && decode_model(bytes.data(), bytes.size(), out) == model_load::ok) return store_load::loaded;
+  if (!bytes.empty() && decode_model(bytes.data(), bytes.size(), out) == model_load::ok)
+    return store_load::loaded;
   std::string aside = folder_ + kSetAsideFile;
   MoveFileExA(path_.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING);
-  RLOG("[!] sfl: model file %s is damaged or of another version; set aside as %s, starting fresh", path_.c_str(),
-       aside.c_str());
+  RLOG("[!] sfl: model file %s is damaged or of another version; set aside as %s, starting fresh",
+       path_.c_str(), aside.c_str());
   *out = classifier(out->params());
   return store_load::set_aside;
 }

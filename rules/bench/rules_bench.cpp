@@ -20,8 +20,7 @@ void parse_once(const std::string& s) {
   rule_item rule;
   try {
     rule.parse("", text(s.c_str(), s.size()));
-  } catch (const regexcept&) {
-  }
+  } catch (const regexcept&) {}
 }
 
 }  // namespace
@@ -36,7 +35,8 @@ int main() {
     };
     for (const auto& in : inputs) {
       double s = seconds([&] { parse_once(in[1]); });
-      std::printf("%-22s %10zu %10.2f %10.2f\n", in[0].c_str(), in[1].size(), s * 1e3, s * 1e9 / in[1].size());
+      std::printf("%-22s %10zu %10.2f %10.2f\n", in[0].c_str(), in[1].size(), s * 1e3,
+                  s * 1e9 / in[1].size());
     }
     std::string file;
     while (file.size() < n) file += "#a name\r\nSubject not starts case :[list]\r\n\r\nbogus words:x\r\n";

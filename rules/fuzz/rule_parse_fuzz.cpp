@@ -25,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   rule_item back;
   back.parse("", rule_line_text(rule));
-  if (back.part != rule.part || back.flags != rule.flags || back.value.size() != rule.value.size()) std::abort();
+  if (back.part != rule.part || back.flags != rule.flags || back.value.size() != rule.value.size())
+    std::abort();
   return 0;
 }

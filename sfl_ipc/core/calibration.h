@@ -15,12 +15,12 @@
 namespace sfl {
 
 struct calibration_params {
-    float ham_slope = 0.4f;
-    float spam_slope = 0.97f;
-    float spam_power = 0.55f;
-    float prior_weight = 2.0f;
-    float prior_free_ratio = 2.2f;  // good:spam mix that needs no correction
-    float max_prior_shift = 2.0f;
+  float ham_slope = 0.4f;
+  float spam_slope = 0.97f;
+  float spam_power = 0.55f;
+  float prior_weight = 2.0f;
+  float prior_free_ratio = 2.2f;  // good:spam mix that needs no correction
+  float max_prior_shift = 2.0f;
 };
 
 // A non-finite margin gives 50.

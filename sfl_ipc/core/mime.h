@@ -15,32 +15,32 @@
 namespace sfl {
 
 struct mime_limits {
-    size_t max_examined = 512 * 1024;
-    size_t max_depth = 8;
-    size_t max_parts = 64;
-    size_t max_body_text = 256 * 1024;
-    size_t max_fields = 256;
+  size_t max_examined = 512 * 1024;
+  size_t max_depth = 8;
+  size_t max_parts = 64;
+  size_t max_body_text = 256 * 1024;
+  size_t max_fields = 256;
 };
 
 struct header_field {
-    std::string name;   // lower case
-    std::string value;  // folded lines joined, encoded-words decoded, bytes kept as they are
+  std::string name;   // lower case
+  std::string value;  // folded lines joined, encoded-words decoded, bytes kept as they are
 };
 
 // The parts of a message that list rules and the tokenizer look at.
 enum class message_part { header_block, subject, from, to, cc, bcc, body };
 
 struct parsed_message {
-    std::string header_block;           // the raw top-level header block, as it stands
-    std::vector<header_field> fields;   // top-level fields in order
-    std::string body_text;              // decoded text of the text parts, HTML stripped
-    std::vector<std::string> part_types;  // content types of the leaf parts ("text/plain", ...)
-    bool truncated = false;             // a limit cut something off
+  std::string header_block;             // the raw top-level header block, as it stands
+  std::vector<header_field> fields;     // top-level fields in order
+  std::string body_text;                // decoded text of the text parts, HTML stripped
+  std::vector<std::string> part_types;  // content types of the leaf parts ("text/plain", ...)
+  bool truncated = false;               // a limit cut something off
 
-    // Values of every field called `name` (any case), in order.
-    std::vector<std::string> values(std::string_view name) const;
-    // The text a rule on `part` matches: several fields of one name are joined by "\n".
-    std::string part_text(message_part part) const;
+  // Values of every field called `name` (any case), in order.
+  std::vector<std::string> values(std::string_view name) const;
+  // The text a rule on `part` matches: several fields of one name are joined by "\n".
+  std::string part_text(message_part part) const;
 };
 
 parsed_message parse_message(std::string_view raw, const mime_limits& limits = mime_limits());

@@ -15,11 +15,11 @@
 namespace sfl {
 
 struct model_params {
-    uint32_t table_bits = 20;
-    float learn_rate = 0.008f;
-    float adaptive_floor = 0.01f;  // added to a slot's squared-gradient sum: bounds its first step
-    float thick_margin = 4.5f;     // learn only when wrong or |margin| below this
-    uint32_t max_steps = 5;        // steps on one message at most
+  uint32_t table_bits = 20;
+  float learn_rate = 0.008f;
+  float adaptive_floor = 0.01f;  // added to a slot's squared-gradient sum: bounds its first step
+  float thick_margin = 4.5f;     // learn only when wrong or |margin| below this
+  uint32_t max_steps = 5;        // steps on one message at most
 };
 
 constexpr uint32_t kMinTableBits = 12;
@@ -27,10 +27,10 @@ constexpr uint32_t kMaxTableBits = 24;
 constexpr uint32_t kMaxLearnSteps = 100;
 
 struct linear_model {
-    model_params params;
-    float bias = 0.0f;
-    std::vector<float> weights;  // 2^table_bits entries
-    std::vector<float> grad_sq;  // per slot: sum of its squared gradients
+  model_params params;
+  float bias = 0.0f;
+  std::vector<float> weights;  // 2^table_bits entries
+  std::vector<float> grad_sq;  // per slot: sum of its squared gradients
 };
 
 // A zeroed model; table_bits is clamped to [kMinTableBits, kMaxTableBits], max_steps to

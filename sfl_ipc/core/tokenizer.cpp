@@ -12,18 +12,19 @@ constexpr size_t kMinWord = 2;
 constexpr size_t kMaxWord = 40;  // longer runs are encoded blobs, not words
 
 uint32_t fmix32(uint32_t h) {
-    h ^= h >> 16;
-    h *= 0x85ebca6bu;
-    h ^= h >> 13;
-    h *= 0xc2b2ae35u;
-    h ^= h >> 16;
-    return h;
+  h ^= h >> 16;
+  h *= 0x85ebca6bu;
+  h ^= h >> 13;
+  h *= 0xc2b2ae35u;
+  h ^= h >> 16;
+  return h;
 }
 
 uint32_t gram_hash(const char* p, uint32_t seed) {
-    uint32_t v = 0;
-    for (size_t i = 0; i < kGramSize; ++i) v |= static_cast<uint32_t>(static_cast<unsigned char>(p[i])) << (8 * i);
-    return fmix32(v ^ seed);
+  uint32_t v = 0;
+  for (size_t i = 0; i < kGramSize; ++i)
+    v |= static_cast<uint32_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+  return fmix32(v ^ seed);
 }
 
 // Raw and decoded-body grams are told apart by the seed.
@@ -31,28 +32,30 @@ constexpr uint32_t kRawSeed = 0x9e3779b9u;
 constexpr uint32_t kBodySeed = 0x7f4a7c15u;
 constexpr uint32_t kHeaderSeed = 0x3c6ef372u;
 
-unsigned char fold_case(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+unsigned char fold_case(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
 
 // Words are hashed with ASCII case folded: "FREE" and "Free" are one feature (measured: better
 // on both protocols than keeping case).
 uint32_t fnv_bytes(uint32_t h, std::string_view s) {
-    for (unsigned char c : s) h = (h ^ fold_case(c)) * 16777619u;
-    return h;
+  for (unsigned char c : s) h = (h ^ fold_case(c)) * 16777619u;
+  return h;
 }
 
 uint32_t text_hash(feature_kind kind, std::string_view tag, std::string_view a, std::string_view b) {
-    uint32_t h = (2166136261u ^ static_cast<uint8_t>(kind)) * 16777619u;
-    h = fnv_bytes(h, tag);
-    h = (h ^ 0xffu) * 16777619u;  // separator: no tag/text split collides with another
-    h = fnv_bytes(h, a);
-    h = (h ^ 0xfeu) * 16777619u;
-    h = fnv_bytes(h, b);
-    return fmix32(h);
+  uint32_t h = (2166136261u ^ static_cast<uint8_t>(kind)) * 16777619u;
+  h = fnv_bytes(h, tag);
+  h = (h ^ 0xffu) * 16777619u;  // separator: no tag/text split collides with another
+  h = fnv_bytes(h, a);
+  h = (h ^ 0xfeu) * 16777619u;
+  h = fnv_bytes(h, b);
+  return fmix32(h);
 }
 
 bool word_byte(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c >= 0x80 ||
-           c == '$' || c == '\'' || c == '-' || c == '_' || c == '.' || c == '@' || c == '!';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c >= 0x80 ||
+         c == '$' || c == '\'' || c == '-' || c == '_' || c == '.' || c == '@' || c == '!';
 }
 
 bool edge_punct(unsigned char c) { return c == '.' || c == '\'' || c == '-' || c == '_'; }
@@ -60,140 +63,142 @@ bool edge_punct(unsigned char c) { return c == '.' || c == '\'' || c == '-' || c
 // Calls f(word) for each word of `text`, at most `limit` words; returns how many.
 template <class F>
 size_t for_each_word(std::string_view text, size_t limit, F&& f) {
-    size_t count = 0;
-    size_t i = 0;
-    while (i < text.size() && count < limit) {
-        while (i < text.size() && !word_byte(text[i])) ++i;
-        size_t start = i;
-        while (i < text.size() && word_byte(text[i])) ++i;
-        std::string_view w = text.substr(start, i - start);
-        while (!w.empty() && edge_punct(w.front())) w.remove_prefix(1);
-        while (!w.empty() && edge_punct(w.back())) w.remove_suffix(1);
-        if (w.size() < kMinWord || w.size() > kMaxWord) continue;
-        f(w);
-        ++count;
-    }
-    return count;
+  size_t count = 0;
+  size_t i = 0;
+  while (i < text.size() && count < limit) {
+    while (i < text.size() && !word_byte(text[i])) ++i;
+    size_t start = i;
+    while (i < text.size() && word_byte(text[i])) ++i;
+    std::string_view w = text.substr(start, i - start);
+    while (!w.empty() && edge_punct(w.front())) w.remove_prefix(1);
+    while (!w.empty() && edge_punct(w.back())) w.remove_suffix(1);
+    if (w.size() < kMinWord || w.size() > kMaxWord) continue;
+    f(w);
+    ++count;
+  }
+  return count;
 }
 
 template <class Sink>
 void grams(std::string_view text, size_t limit, uint32_t seed, Sink& sink) {
-    size_t n = std::min(text.size(), limit);
-    for (size_t i = 0; i + kGramSize <= n; ++i) sink.gram(text.data() + i, seed);
+  size_t n = std::min(text.size(), limit);
+  for (size_t i = 0; i + kGramSize <= n; ++i) sink.gram(text.data() + i, seed);
 }
 
 // Fields added on the way rather than by the sender: the Received trace and what a mailing list
 // stamps on every post, spam included. Learned from one period's mail, they misjudge spam sent
 // through a list that also carries good mail (measured: batch (1-ROCA)% 0.199 -> 0.102).
 bool transit_field(const std::string& name) {
-    static const char* const exact[] = {"received",  "x-beenthere", "x-mailman-version", "precedence",
-                                        "errors-to", "sender",      "x-loop",            "mailing-list",
-                                        "x-mailing-list"};
-    if (name.compare(0, 5, "list-") == 0) return true;
-    for (const char* e : exact)
-        if (name == e) return true;
-    return false;
+  static const char* const exact[] = {"received",   "x-beenthere",  "x-mailman-version",
+                                      "precedence", "errors-to",    "sender",
+                                      "x-loop",     "mailing-list", "x-mailing-list"};
+  if (name.compare(0, 5, "list-") == 0) return true;
+  for (const char* e : exact)
+    if (name == e) return true;
+  return false;
 }
 
 // The decoded header fields as "name: value" lines without the transit fields, whose words still
 // count on their own.
 std::string header_text(const parsed_message& msg, size_t limit) {
-    std::string text;
-    for (const header_field& f : msg.fields) {
-        if (transit_field(f.name) || text.size() >= limit) continue;
-        text += f.name;
-        text += ": ";
-        text += f.value;
-        text += '\n';
-    }
-    return text;
+  std::string text;
+  for (const header_field& f : msg.fields) {
+    if (transit_field(f.name) || text.size() >= limit) continue;
+    text += f.name;
+    text += ": ";
+    text += f.value;
+    text += '\n';
+  }
+  return text;
 }
 
 template <class Sink>
 void words(const parsed_message& msg, const tokenizer_params& p, Sink& sink) {
-    if (p.header_words) {
-        for (const header_field& f : msg.fields) {
-            std::string_view v = std::string_view(f.value).substr(0, p.max_field_bytes);
-            for_each_word(v, kMaxWord, [&](std::string_view w) { sink.text(feature_kind::header_word, f.name, w, {}); });
-        }
+  if (p.header_words) {
+    for (const header_field& f : msg.fields) {
+      std::string_view v = std::string_view(f.value).substr(0, p.max_field_bytes);
+      for_each_word(v, kMaxWord,
+                    [&](std::string_view w) { sink.text(feature_kind::header_word, f.name, w, {}); });
     }
-    if (!p.body_words) return;
-    std::string_view prev;
-    for_each_word(msg.body_text, p.max_words, [&](std::string_view w) {
-        sink.text(feature_kind::body_word, {}, w, {});
-        if (p.body_pairs && !prev.empty()) sink.text(feature_kind::body_pair, {}, prev, w);
-        prev = w;
-    });
+  }
+  if (!p.body_words) return;
+  std::string_view prev;
+  for_each_word(msg.body_text, p.max_words, [&](std::string_view w) {
+    sink.text(feature_kind::body_word, {}, w, {});
+    if (p.body_pairs && !prev.empty()) sink.text(feature_kind::body_pair, {}, prev, w);
+    prev = w;
+  });
 }
 
 template <class Sink>
 void visit_features(std::string_view raw, const tokenizer_params& p, Sink& sink) {
-    grams(raw, p.raw_prefix, kRawSeed, sink);
-    if (!p.header_prefix && !p.body_prefix && !p.header_words && !p.body_words) return;
-    parsed_message msg = parse_message(raw, p.limits);
-    if (p.header_prefix) grams(header_text(msg, p.header_prefix), p.header_prefix, kHeaderSeed, sink);
-    grams(msg.body_text, p.body_prefix, kBodySeed, sink);
-    words(msg, p, sink);
+  grams(raw, p.raw_prefix, kRawSeed, sink);
+  if (!p.header_prefix && !p.body_prefix && !p.header_words && !p.body_words) return;
+  parsed_message msg = parse_message(raw, p.limits);
+  if (p.header_prefix) grams(header_text(msg, p.header_prefix), p.header_prefix, kHeaderSeed, sink);
+  grams(msg.body_text, p.body_prefix, kBodySeed, sink);
+  words(msg, p, sink);
 }
 
 struct hash_sink {
-    std::vector<uint32_t>* out;
-    void gram(const char* p, uint32_t seed) { out->push_back(gram_hash(p, seed)); }
-    void text(feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {
-        out->push_back(text_hash(k, tag, a, b));
-    }
+  std::vector<uint32_t>* out;
+  void gram(const char* p, uint32_t seed) { out->push_back(gram_hash(p, seed)); }
+  void text(feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {
+    out->push_back(text_hash(k, tag, a, b));
+  }
 };
 
 void append_escaped(std::string_view bytes, std::string* out, bool fold = false) {
-    for (unsigned char c : bytes) {
-        if (fold) c = fold_case(c);
-        if (c >= 33 && c < 127 && c != '\\') {
-            out->push_back(static_cast<char>(c));
-        } else {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02x", c);
-            out->append(buf);
-        }
+  for (unsigned char c : bytes) {
+    if (fold) c = fold_case(c);
+    if (c >= 33 && c < 127 && c != '\\') {
+      out->push_back(static_cast<char>(c));
+    } else {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02x", c);
+      out->append(buf);
     }
+  }
 }
 
 struct name_sink {
-    std::vector<named_feature>* out;
-    void gram(const char* p, uint32_t seed) {
-        named_feature f{gram_hash(p, seed), seed == kRawSeed ? "4g:" : (seed == kBodySeed ? "b4g:" : "h4g:")};
-        append_escaped(std::string_view(p, kGramSize), &f.name);
-        out->push_back(std::move(f));
+  std::vector<named_feature>* out;
+  void gram(const char* p, uint32_t seed) {
+    named_feature f{gram_hash(p, seed), seed == kRawSeed ? "4g:" : (seed == kBodySeed ? "b4g:" : "h4g:")};
+    append_escaped(std::string_view(p, kGramSize), &f.name);
+    out->push_back(std::move(f));
+  }
+  void text(feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {
+    named_feature f{text_hash(k, tag, a, b), std::string()};
+    if (k == feature_kind::header_word) {
+      f.name = "h:";
+      append_escaped(tag, &f.name);
+      f.name += ':';
+    } else {
+      f.name = (k == feature_kind::body_word) ? "b:" : "p:";
     }
-    void text(feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {
-        named_feature f{text_hash(k, tag, a, b), std::string()};
-        if (k == feature_kind::header_word) {
-            f.name = "h:";
-            append_escaped(tag, &f.name);
-            f.name += ':';
-        } else {
-            f.name = (k == feature_kind::body_word) ? "b:" : "p:";
-        }
-        append_escaped(a, &f.name, true);
-        if (k == feature_kind::body_pair) {
-            f.name += '+';
-            append_escaped(b, &f.name, true);
-        }
-        out->push_back(std::move(f));
+    append_escaped(a, &f.name, true);
+    if (k == feature_kind::body_pair) {
+      f.name += '+';
+      append_escaped(b, &f.name, true);
     }
+    out->push_back(std::move(f));
+  }
 };
 
 }  // namespace
 
 void extract_features(std::string_view raw, const tokenizer_params& params, std::vector<uint32_t>* hashes) {
-    hashes->clear();
-    hash_sink sink{hashes};
-    visit_features(raw, params, sink);
+  hashes->clear();
+  hash_sink sink{hashes};
+  visit_features(raw, params, sink);
 }
 
-void extract_named_features(std::string_view raw, const tokenizer_params& params, std::vector<named_feature>* out) {
-    out->clear();
-    name_sink sink{out};
-    visit_features(raw, params, sink);
+void extract_named_features(std::string_view raw, const tokenizer_params& params,
+                            std::vector<named_feature>* out) {
+  out->clear();
+  name_sink sink{out};
+  visit_features(raw, params, sink);
 }
 
 }  // namespace sfl

@@ -1,5 +1,6 @@
 // Turns a raw message into hashed features:
-//  - byte 4-grams of the decoded header fields (Received and mailing-list fields left out) and of the decoded body text,
+//  - byte 4-grams of the decoded header fields (Received and mailing-list fields left out) and of the decoded
+//  body text,
 //    each from a bounded prefix (robust to obfuscation, encodings and languages);
 //  - words (ASCII case folded) of the decoded header fields, tagged by field name, and of the
 //    decoded body;
@@ -21,29 +22,30 @@ namespace sfl {
 constexpr uint32_t kTokenizerVersion = 5;
 
 struct tokenizer_params {
-    uint32_t raw_prefix = 0;          // bytes of raw text that give 4-grams
-    uint32_t header_prefix = 2000;    // bytes of decoded header text that give 4-grams
-    uint32_t body_prefix = 3000;      // bytes of decoded body text that give 4-grams
-    bool header_words = true;
-    bool body_words = true;
-    bool body_pairs = false;          // adjacent body word pairs
-    uint32_t max_words = 3000;        // body words looked at
-    uint32_t max_field_bytes = 1024;  // bytes of one header field looked at
-    mime_limits limits;
+  uint32_t raw_prefix = 0;        // bytes of raw text that give 4-grams
+  uint32_t header_prefix = 2000;  // bytes of decoded header text that give 4-grams
+  uint32_t body_prefix = 3000;    // bytes of decoded body text that give 4-grams
+  bool header_words = true;
+  bool body_words = true;
+  bool body_pairs = false;          // adjacent body word pairs
+  uint32_t max_words = 3000;        // body words looked at
+  uint32_t max_field_bytes = 1024;  // bytes of one header field looked at
+  mime_limits limits;
 };
 
 // Kinds of text features; the values are hashed, so they never change.
 enum class feature_kind : uint8_t { header_word = 2, body_word = 3, body_pair = 4 };
 
 struct named_feature {
-    uint32_t hash;
-    std::string name;  // printable: non-printing bytes escaped as \xNN
+  uint32_t hash;
+  std::string name;  // printable: non-printing bytes escaped as \xNN
 };
 
 // Feature hashes of a message, in order of appearance, repeats included.
 void extract_features(std::string_view raw, const tokenizer_params& params, std::vector<uint32_t>* hashes);
 
 // The same features with printable names, for explanations and for pinning the tokenizer in tests.
-void extract_named_features(std::string_view raw, const tokenizer_params& params, std::vector<named_feature>* out);
+void extract_named_features(std::string_view raw, const tokenizer_params& params,
+                            std::vector<named_feature>* out);
 
 }  // namespace sfl

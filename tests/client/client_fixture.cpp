@@ -28,7 +28,8 @@ int WINAPI host_callback(int, int request, void* buffer, int size) {
   if (request != 100005 && request != 100006) return 0;
   if (request == 100005 && g_message.fault) *g_null = 1;
   int length = static_cast<int>(reply.size());
-  if (!buffer) return request == 100005 && g_message.announced_length != -2 ? g_message.announced_length : length;
+  if (!buffer)
+    return request == 100005 && g_message.announced_length != -2 ? g_message.announced_length : length;
   int n = size < length ? size : length;
   std::memcpy(buffer, reply.data(), static_cast<size_t>(n > 0 ? n : 0));
   return request == 100005 && g_message.delivered_length != -2 ? g_message.delivered_length : n;
@@ -67,7 +68,8 @@ void client_fixture::install(layout l) {
     ASSERT_TRUE(CopyFileA((from + "rk_gui.dll").c_str(), dir_.file("rk_gui.dll").c_str(), FALSE));
   }
   if (l.engine) {
-    ASSERT_TRUE(CopyFileA((from + "..\\fakes\\sfl_ipc.dll").c_str(), dir_.file("sfl_ipc.dll").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA((from + "..\\fakes\\sfl_ipc.dll").c_str(), dir_.file("sfl_ipc.dll").c_str(), FALSE));
   }
   std::string error;
   ASSERT_TRUE(load_plugin(dir_.file("relaymx.tbp").c_str(), plugin_, error)) << error;

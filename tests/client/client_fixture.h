@@ -21,10 +21,11 @@ namespace client_test {
 // The message the callback serves, and how it misbehaves.
 struct host_message {
   std::string text = "Subject: hello\r\n\r\nbody\r\n";
-  std::string time_record = std::string("\xEA\x07\x0C\x00\x03\x00\x09\x00\x0C\x00\x22\x00\x38\x00\x00\x00", 16);
-  bool fault = false;            // write through a null pointer when asked for the text
-  int announced_length = -2;     // -2: the real length
-  int delivered_length = -2;     // -2: what was asked
+  std::string time_record =
+      std::string("\xEA\x07\x0C\x00\x03\x00\x09\x00\x0C\x00\x22\x00\x38\x00\x00\x00", 16);
+  bool fault = false;         // write through a null pointer when asked for the text
+  int announced_length = -2;  // -2: the real length
+  int delivered_length = -2;  // -2: what was asked
 };
 
 extern host_message g_message;
@@ -32,7 +33,6 @@ extern std::vector<std::pair<int, int>> g_requests;  // (request id, size) in ca
 extern std::mutex g_requests_mutex;
 
 int WINAPI host_callback(int msid, int request, void* buffer, int size);
-
 
 using testing_support::product_data_folder;
 using testing_support::saved_data_file;

@@ -52,9 +52,10 @@ TEST_F(client_fixture, StartBindsTheEngineAndStopReleasesIt) {
   finalized_ = true;
   EXPECT_EQ(engine_.references(), 0);
   std::string log = log_text();
-  for (const char* line : {"[i] __bind_settings_offline - client only", "[i] __bind_settings_online - with server running",
-                           "[i] train by sent emails was switched 0", "[i] Startup_operations completed",
-                           "[i] client initialized"})
+  for (const char* line :
+       {"[i] __bind_settings_offline - client only", "[i] __bind_settings_online - with server running",
+        "[i] train by sent emails was switched 0", "[i] Startup_operations completed",
+        "[i] client initialized"})
     EXPECT_TRUE(contains(log, line)) << line;
   size_t deinit = log.find("[i] tb_plugin deinit called");
   ASSERT_NE(deinit, std::string::npos);
@@ -107,9 +108,9 @@ TEST_F(client_fixture, CheckFetchesPacksScoresAndCounts) {
 TEST_F(client_fixture, ThresholdsSortScoresIntoVerdicts) {
   struct row {
     int score, spam_threshold, unsure_threshold;  // 0: the file has no such key
-    int verdict;                                   // 0 spam, 1 probable, 2 good
+    int verdict;                                  // 0 spam, 1 probable, 2 good
   } rows[] = {
-      {0, 0, 0, 2},  {74, 0, 0, 2},   {75, 0, 0, 1},  {84, 0, 0, 1},  {85, 0, 0, 0},  {100, 0, 0, 0},
+      {0, 0, 0, 2},   {74, 0, 0, 2},  {75, 0, 0, 1},   {84, 0, 0, 1},   {85, 0, 0, 0},   {100, 0, 0, 0},
       {0, 50, -1, 2}, {1, 50, -1, 1}, {70, 60, 90, 2}, {89, 60, 90, 2}, {90, 60, 90, 0},
   };
   install();
@@ -262,7 +263,7 @@ TEST_F(client_fixture, WithoutTheResourceLibraryTheStartFails) {
 
 TEST_F(client_fixture, InfoReportFollowsTheTemplate) {
   std::string stats = product_data_folder() + "antispam_stat.ini";
-  const char* values[][3] = {{"Hits", "MarkAsSpamHits", "3"},    {"Hits", "MarkAsNotSpamHits", "4"},
+  const char* values[][3] = {{"Hits", "MarkAsSpamHits", "3"},     {"Hits", "MarkAsNotSpamHits", "4"},
                              {"DbStatus", "NonSpamLetters", "5"}, {"DbStatus", "NonSpamWords", "6"},
                              {"DbStatus", "SpamLetters", "7"},    {"DbStatus", "SpamWords", "8"},
                              {"Status", "GoodMessages", "9"},     {"Status", "spam", "10"},
@@ -277,12 +278,17 @@ TEST_F(client_fixture, InfoReportFollowsTheTemplate) {
     return std::string(buf);
   };
   std::string expected = "<html>" + s(233) + "<br><br>" + s(235) + "<br><br>" + s(237) + "<br><br>" + s(238) +
-      "<br><br><hr>relaymx 0.6365.205.0836<br>The text below exists ONLY in private (i.e. not public) build<br><br>"
-      "<h3>Hits:</h3><ul><li>Mark as Spam hits: 3</li><li>Mark as Not spam hits: 4</li></ul><hr><h3>Status of base</h3>"
-      "<ul><li>No spam messages in the base: 5</li><li>No spam words in the base: 6</li><li>Spam messages in the base: 7"
-      "</li><li>Spam words in the base: 8</li></ul><hr><h3>Spam detection status</h3><ul><li>Good messages detected: 9"
-      "</li><li>Spam messages detected: 10</li><li>Probable spam messages detected: 11</li><hr><li>Total messages "
-      "detected: 30</li></ul></html>";
+                         "<br><br><hr>relaymx 0.6365.205.0836<br>The text below exists ONLY in private (i.e. "
+                         "not public) build<br><br>"
+                         "<h3>Hits:</h3><ul><li>Mark as Spam hits: 3</li><li>Mark as Not spam hits: "
+                         "4</li></ul><hr><h3>Status of base</h3>"
+                         "<ul><li>No spam messages in the base: 5</li><li>No spam words in the base: "
+                         "6</li><li>Spam messages in the base: 7"
+                         "</li><li>Spam words in the base: 8</li></ul><hr><h3>Spam detection "
+                         "status</h3><ul><li>Good messages detected: 9"
+                         "</li><li>Spam messages detected: 10</li><li>Probable spam messages detected: "
+                         "11</li><hr><li>Total messages "
+                         "detected: 30</li></ul></html>";
   FreeLibrary(strings);
   EXPECT_FALSE(s(233).empty());
   int length = plugin_.GetInfo(nullptr, 0);
@@ -347,8 +353,8 @@ TEST(ClientExit, ProcessEndsWithoutFinalize) {
   CreateDirectoryA(dir.file("user").c_str(), nullptr);
   testing_support::scoped_reg_value user(HKEY_CURRENT_USER, "Software\\Kestrom\\Corvane Suite\\Paths",
                                          "aspam settings", dir.file("user\\").c_str());
-  std::string command = "\"" + testing_support::program_folder() + "..\\tests-bin\\exit_without_finalize.exe\" \"" +
-                        dir.file("relaymx.tbp") + "\"";
+  std::string command = "\"" + testing_support::program_folder() +
+                        "..\\tests-bin\\exit_without_finalize.exe\" \"" + dir.file("relaymx.tbp") + "\"";
   STARTUPINFOA si = {};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};

@@ -35,8 +35,17 @@ TEST(Guard, MachineFaultsBecomeFailures) {
   } rows[] = {
       {"write through null", [](char*) { *g_null = 1; }},
       {"write to a read-only page", [](char* p) { p[10] = 1; }},
-      {"read from an unmapped address", [](char*) { int* volatile p = reinterpret_cast<int*>(0x10); volatile int x = *p; (void)x; }},
-      {"integer division by zero", [](char*) { volatile int x = 1000 / g_zero; (void)x; }},
+      {"read from an unmapped address",
+       [](char*) {
+         int* volatile p = reinterpret_cast<int*>(0x10);
+         volatile int x = *p;
+         (void)x;
+       }},
+      {"integer division by zero",
+       [](char*) {
+         volatile int x = 1000 / g_zero;
+         (void)x;
+       }},
       {"foreign exception code", [](char*) { RaiseException(0xE06D7363, 0, 0, nullptr); }},
   };
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
@@ -94,7 +103,8 @@ TEST(CopyOut, Table) {
     int result;
     int copied;
   } rows[] = {
-      {true, 10, 6, 0}, {false, -1, 6, 0}, {false, 0, 6, 0}, {false, 3, 3, 3}, {false, 6, 6, 6}, {false, 20, 6, 6},
+      {true, 10, 6, 0}, {false, -1, 6, 0}, {false, 0, 6, 0},
+      {false, 3, 3, 3}, {false, 6, 6, 6},  {false, 20, 6, 6},
   };
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
     char buf[32];

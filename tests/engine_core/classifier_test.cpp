@@ -10,110 +10,115 @@
 namespace {
 
 std::string spam_message(int i) {
-    return "From: deals" + std::to_string(i) + "@cheap-pills.example\nSubject: CHEAP PILLS buy now\n\n"
-           "<html>Amazing offer!!! Click http://cheap-pills.example/buy now, limited viagra discount $$$</html>\n";
+  return "From: deals" + std::to_string(i) +
+         "@cheap-pills.example\nSubject: CHEAP PILLS buy now\n\n"
+         "<html>Amazing offer!!! Click http://cheap-pills.example/buy now, limited viagra discount "
+         "$$$</html>\n";
 }
 
 std::string ham_message(int i) {
-    return "From: alice@work.example\nSubject: meeting notes " + std::to_string(i) + "\n\n"
-           "Hi Bob, attached are the notes from Tuesday's design review. Let's discuss the parser tomorrow.\n";
+  return "From: alice@work.example\nSubject: meeting notes " + std::to_string(i) +
+         "\n\n"
+         "Hi Bob, attached are the notes from Tuesday's design review. Let's discuss the parser tomorrow.\n";
 }
 
 TEST(Classifier, UntrainedAndEmptyScoreMiddle) {
-    sfl::classifier c;
-    EXPECT_EQ(c.score(spam_message(0)), 50);
-    EXPECT_EQ(c.score(""), 50);
-    for (int i = 0; i < 5; ++i) c.learn(spam_message(i), true, true);
-    EXPECT_EQ(c.score(""), 50);  // no features: no opinion, whatever was learned
-    EXPECT_EQ(c.score("a"), 50);  // too short for any 4-gram or word
+  sfl::classifier c;
+  EXPECT_EQ(c.score(spam_message(0)), 50);
+  EXPECT_EQ(c.score(""), 50);
+  for (int i = 0; i < 5; ++i) c.learn(spam_message(i), true, true);
+  EXPECT_EQ(c.score(""), 50);   // no features: no opinion, whatever was learned
+  EXPECT_EQ(c.score("a"), 50);  // too short for any 4-gram or word
 }
 
 TEST(Classifier, LearningSeparatesClassesAndCounts) {
-    sfl::classifier c;
-    for (int i = 0; i < 10; ++i) {
-        c.learn(spam_message(i), true, true);
-        c.learn(ham_message(i), false, i % 2 == 0);
-    }
-    // Learning stops at the thick threshold, so both land well clear of the middle, not at the ends.
-    EXPECT_GT(c.score(spam_message(100)), 75);
-    EXPECT_LT(c.score(ham_message(100)), 25);
-    const sfl::learn_counters& k = c.counters();
-    EXPECT_EQ(k.messages[1], 10u);
-    EXPECT_EQ(k.messages[0], 10u);
-    EXPECT_EQ(k.marks[1], 10u);
-    EXPECT_EQ(k.marks[0], 5u);
-    EXPECT_GT(k.tokens[1], 10 * 100u);
-    EXPECT_GT(k.tokens[0], 10 * 100u);
+  sfl::classifier c;
+  for (int i = 0; i < 10; ++i) {
+    c.learn(spam_message(i), true, true);
+    c.learn(ham_message(i), false, i % 2 == 0);
+  }
+  // Learning stops at the thick threshold, so both land well clear of the middle, not at the ends.
+  EXPECT_GT(c.score(spam_message(100)), 75);
+  EXPECT_LT(c.score(ham_message(100)), 25);
+  const sfl::learn_counters& k = c.counters();
+  EXPECT_EQ(k.messages[1], 10u);
+  EXPECT_EQ(k.messages[0], 10u);
+  EXPECT_EQ(k.marks[1], 10u);
+  EXPECT_EQ(k.marks[0], 5u);
+  EXPECT_GT(k.tokens[1], 10 * 100u);
+  EXPECT_GT(k.tokens[0], 10 * 100u);
 
-    // One mark the other way moves that message's score towards the new label.
-    int before = c.score(ham_message(7));
-    c.learn(ham_message(7), true, true);
-    EXPECT_GT(c.score(ham_message(7)), before);
+  // One mark the other way moves that message's score towards the new label.
+  int before = c.score(ham_message(7));
+  c.learn(ham_message(7), true, true);
+  EXPECT_GT(c.score(ham_message(7)), before);
 }
 
 TEST(Classifier, ExplainListsHeaviestFeaturesByName) {
-    sfl::classifier c;
-    for (int i = 0; i < 10; ++i) {
-        c.learn(spam_message(i), true, true);
-        c.learn(ham_message(i), false, true);
-    }
-    std::vector<sfl::explained_feature> top = c.explain(spam_message(100), 10);
-    ASSERT_EQ(top.size(), 10u);
-    for (size_t i = 1; i < top.size(); ++i)
-        EXPECT_GE(std::fabs(top[i - 1].weight), std::fabs(top[i].weight)) << "row " << i;
-    EXPECT_GT(top[0].weight, 0.0f);  // the heaviest features of a spam push towards spam
-    bool named_word = false;
-    for (const auto& f : c.explain(spam_message(100), 100000))
-        named_word |= f.name == "h:subject:pills" && f.weight > 0;
-    EXPECT_TRUE(named_word);
-    EXPECT_TRUE(c.explain("", 10).empty());
+  sfl::classifier c;
+  for (int i = 0; i < 10; ++i) {
+    c.learn(spam_message(i), true, true);
+    c.learn(ham_message(i), false, true);
+  }
+  std::vector<sfl::explained_feature> top = c.explain(spam_message(100), 10);
+  ASSERT_EQ(top.size(), 10u);
+  for (size_t i = 1; i < top.size(); ++i)
+    EXPECT_GE(std::fabs(top[i - 1].weight), std::fabs(top[i].weight)) << "row " << i;
+  EXPECT_GT(top[0].weight, 0.0f);  // the heaviest features of a spam push towards spam
+  bool named_word = false;
+  for (const auto& f : c.explain(spam_message(100), 100000))
+    named_word |= f.name == "h:subject:pills" && f.weight > 0;
+  EXPECT_TRUE(named_word);
+  EXPECT_TRUE(c.explain("", 10).empty());
 }
 
 TEST(Calibration, PriorShiftGrowsWithTheGoodToSpamMixAndIsBounded) {
-    sfl::calibration_params p;  // weight 2, free ratio 2.2, at most 2
-    struct row {
-        uint64_t good, spam;
-        double want;
-    };
-    const row rows[] = {
-        {0, 0, 0.0},          {1000, 1000, 0.0},  {1, 1000, 0.0},  // balanced or spam-heavy: none
-        {21, 9, 0.0},                                                // 2.2:1 exactly: none
-        {2750, 500, 2.0 * std::log(2751.0 / 501.0 / 2.2)},          // 5.5:1
-        {1000000, 0, 2.0},                                           // capped
-    };
-    for (size_t i = 0; i < std::size(rows); ++i)
-        EXPECT_NEAR(sfl::prior_shift(rows[i].good, rows[i].spam, p), rows[i].want, 1e-4) << "row " << i;
-    p.prior_weight = 0;
-    EXPECT_EQ(sfl::prior_shift(1000000, 0, p), 0.0);
+  sfl::calibration_params p;  // weight 2, free ratio 2.2, at most 2
+  struct row {
+    uint64_t good, spam;
+    double want;
+  };
+  const row rows[] = {
+      {0, 0, 0.0},
+      {1000, 1000, 0.0},
+      {1, 1000, 0.0},                                     // balanced or spam-heavy: none
+      {21, 9, 0.0},                                       // 2.2:1 exactly: none
+      {2750, 500, 2.0 * std::log(2751.0 / 501.0 / 2.2)},  // 5.5:1
+      {1000000, 0, 2.0},                                  // capped
+  };
+  for (size_t i = 0; i < std::size(rows); ++i)
+    EXPECT_NEAR(sfl::prior_shift(rows[i].good, rows[i].spam, p), rows[i].want, 1e-4) << "row " << i;
+  p.prior_weight = 0;
+  EXPECT_EQ(sfl::prior_shift(1000000, 0, p), 0.0);
 }
 
 TEST(Classifier, ScoreAddsThePriorShiftOfTheLearnedMix) {
-    sfl::classifier c;
-    for (int i = 0; i < 30; ++i) c.learn(ham_message(i), false, true);
-    c.learn(spam_message(0), true, true);
-    ASSERT_GT(c.prior_shift(), 0.0);
-    double margin = 0;
-    int s = c.score(spam_message(1), &margin);
-    EXPECT_EQ(s, sfl::score_from_margin(margin + c.prior_shift(), c.params().calibration));
-    EXPECT_EQ(c.score(""), 50);  // no features: still no opinion
+  sfl::classifier c;
+  for (int i = 0; i < 30; ++i) c.learn(ham_message(i), false, true);
+  c.learn(spam_message(0), true, true);
+  ASSERT_GT(c.prior_shift(), 0.0);
+  double margin = 0;
+  int s = c.score(spam_message(1), &margin);
+  EXPECT_EQ(s, sfl::score_from_margin(margin + c.prior_shift(), c.params().calibration));
+  EXPECT_EQ(c.score(""), 50);  // no features: still no opinion
 }
 
 TEST(Calibration, MonotoneThroughTheMiddle) {
-    sfl::calibration_params p;
-    EXPECT_EQ(sfl::score_from_margin(0.0, p), 50);
-    EXPECT_EQ(sfl::score_from_margin(NAN, p), 50);
-    EXPECT_EQ(sfl::score_from_margin(INFINITY, p), 50);
-    EXPECT_EQ(sfl::score_from_margin(-1e300, p), 0);
-    EXPECT_EQ(sfl::score_from_margin(1e300, p), 100);
-    int prev = 0;
-    int distinct = 0;
-    for (double m = -20; m <= 20; m += 0.01) {
-        int s = sfl::score_from_margin(m, p);
-        EXPECT_GE(s, prev) << "margin " << m;
-        distinct += s != prev;
-        prev = s;
-    }
-    EXPECT_GE(distinct, 95);  // resolution kept across the range
+  sfl::calibration_params p;
+  EXPECT_EQ(sfl::score_from_margin(0.0, p), 50);
+  EXPECT_EQ(sfl::score_from_margin(NAN, p), 50);
+  EXPECT_EQ(sfl::score_from_margin(INFINITY, p), 50);
+  EXPECT_EQ(sfl::score_from_margin(-1e300, p), 0);
+  EXPECT_EQ(sfl::score_from_margin(1e300, p), 100);
+  int prev = 0;
+  int distinct = 0;
+  for (double m = -20; m <= 20; m += 0.01) {
+    int s = sfl::score_from_margin(m, p);
+    EXPECT_GE(s, prev) << "margin " << m;
+    distinct += s != prev;
+    prev = s;
+  }
+  EXPECT_GE(distinct, 95);  // resolution kept across the range
 }
 
 }  // namespace

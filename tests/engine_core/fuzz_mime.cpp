@@ -8,10 +8,10 @@
 #include "sfl_ipc/core/tokenizer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::string_view raw(reinterpret_cast<const char*>(data), size);
-    sfl::parsed_message m = sfl::parse_message(raw);
-    if (m.body_text.size() > sfl::mime_limits().max_body_text) std::abort();
-    std::vector<uint32_t> hashes;
-    sfl::extract_features(raw, sfl::tokenizer_params(), &hashes);
-    return 0;
+  std::string_view raw(reinterpret_cast<const char*>(data), size);
+  sfl::parsed_message m = sfl::parse_message(raw);
+  if (m.body_text.size() > sfl::mime_limits().max_body_text) std::abort();
+  std::vector<uint32_t> hashes;
+  sfl::extract_features(raw, sfl::tokenizer_params(), &hashes);
+  return 0;
 }

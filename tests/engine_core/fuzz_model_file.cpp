@@ -12,24 +12,24 @@
 namespace {
 
 void check(const std::vector<uint8_t>& bytes) {
-    // One small target for all runs: building a default-sized table per run would dominate.
-    static sfl::classifier c([] {
-        sfl::classifier_params p;
-        p.model.table_bits = sfl::kMinTableBits;
-        return p;
-    }());
-    if (sfl::decode_model(bytes.data(), bytes.size(), &c) != sfl::model_load::ok) return;
-    if (sfl::encode_model(c) != bytes) std::abort();
+  // One small target for all runs: building a default-sized table per run would dominate.
+  static sfl::classifier c([] {
+    sfl::classifier_params p;
+    p.model.table_bits = sfl::kMinTableBits;
+    return p;
+  }());
+  if (sfl::decode_model(bytes.data(), bytes.size(), &c) != sfl::model_load::ok) return;
+  if (sfl::encode_model(c) != bytes) std::abort();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> bytes(data, data + size);
-    check(bytes);
-    if (size < 4) return 0;
-    bytes.resize(size - 4);
-    sfl::put_u32(&bytes, sfl::crc32(bytes.data(), bytes.size()));
-    check(bytes);
-    return 0;
+  std::vector<uint8_t> bytes(data, data + size);
+  check(bytes);
+  if (size < 4) return 0;
+  bytes.resize(size - 4);
+  sfl::put_u32(&bytes, sfl::crc32(bytes.data(), bytes.size()));
+  check(bytes);
+  return 0;
 }

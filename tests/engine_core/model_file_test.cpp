@@ -25,118 +25,118 @@ constexpr size_t kAtSparseCount = 122;
 constexpr size_t kAtFirstGap = 126;
 
 sfl::classifier trained(uint32_t table_bits, int random_messages) {
-    sfl::classifier_params p;
-    p.model.table_bits = table_bits;
-    sfl::classifier c(p);
-    c.learn("Subject: cheap pills\n\nbuy now http://x.example", true, true);
-    c.learn("Subject: notes\n\nthe meeting is on Tuesday", false, false);
-    std::mt19937 rng(7);
-    for (int i = 0; i < random_messages; ++i) {
-        std::string m(3000, '\0');
-        for (char& ch : m) ch = static_cast<char>(rng());
-        c.learn(m, i % 2 == 0, true);
-    }
-    return c;
+  sfl::classifier_params p;
+  p.model.table_bits = table_bits;
+  sfl::classifier c(p);
+  c.learn("Subject: cheap pills\n\nbuy now http://x.example", true, true);
+  c.learn("Subject: notes\n\nthe meeting is on Tuesday", false, false);
+  std::mt19937 rng(7);
+  for (int i = 0; i < random_messages; ++i) {
+    std::string m(3000, '\0');
+    for (char& ch : m) ch = static_cast<char>(rng());
+    c.learn(m, i % 2 == 0, true);
+  }
+  return c;
 }
 
 // Recomputes the checksum, so that a test reaches the checks behind it.
 void reseal(std::vector<uint8_t>* b) {
-    b->resize(b->size() - 4);
-    sfl::put_u32(b, sfl::crc32(b->data(), b->size()));
+  b->resize(b->size() - 4);
+  sfl::put_u32(b, sfl::crc32(b->data(), b->size()));
 }
 
 // A classifier whose state any failed decode must leave alone.
 sfl::classifier sentinel() {
-    sfl::classifier c;
-    c.learn("Subject: sentinel\n\nsentinel body", true, true);
-    return c;
+  sfl::classifier c;
+  c.learn("Subject: sentinel\n\nsentinel body", true, true);
+  return c;
 }
 
 bool same_state(const sfl::classifier& a, const sfl::classifier& b) {
-    return sfl::encode_model(a) == sfl::encode_model(b);
+  return sfl::encode_model(a) == sfl::encode_model(b);
 }
 
 TEST(ModelFile, RoundTripKeepsScoresCountersAndBytes) {
-    for (int random_messages : {0, 60}) {  // sparse and dense slot layouts
-        sfl::classifier c = trained(12, random_messages);
-        std::vector<uint8_t> bytes = sfl::encode_model(c);
-        EXPECT_EQ(bytes[kAtEncoding], random_messages ? 0 : 1) << random_messages;
-        sfl::classifier back;
-        ASSERT_EQ(sfl::decode_model(bytes.data(), bytes.size(), &back), sfl::model_load::ok) << random_messages;
-        EXPECT_EQ(sfl::encode_model(back), bytes) << random_messages;
-        EXPECT_EQ(back.counters().messages[1], c.counters().messages[1]);
-        EXPECT_EQ(back.counters().tokens[0], c.counters().tokens[0]);
-        EXPECT_EQ(back.counters().marks[0], c.counters().marks[0]);
-        std::string probe = "Subject: cheap pills\n\nbuy";
-        EXPECT_EQ(back.margin(probe), c.margin(probe)) << random_messages;
-        EXPECT_EQ(back.params().model.table_bits, 12u);
-    }
+  for (int random_messages : {0, 60}) {  // sparse and dense slot layouts
+    sfl::classifier c = trained(12, random_messages);
+    std::vector<uint8_t> bytes = sfl::encode_model(c);
+    EXPECT_EQ(bytes[kAtEncoding], random_messages ? 0 : 1) << random_messages;
+    sfl::classifier back;
+    ASSERT_EQ(sfl::decode_model(bytes.data(), bytes.size(), &back), sfl::model_load::ok) << random_messages;
+    EXPECT_EQ(sfl::encode_model(back), bytes) << random_messages;
+    EXPECT_EQ(back.counters().messages[1], c.counters().messages[1]);
+    EXPECT_EQ(back.counters().tokens[0], c.counters().tokens[0]);
+    EXPECT_EQ(back.counters().marks[0], c.counters().marks[0]);
+    std::string probe = "Subject: cheap pills\n\nbuy";
+    EXPECT_EQ(back.margin(probe), c.margin(probe)) << random_messages;
+    EXPECT_EQ(back.params().model.table_bits, 12u);
+  }
 }
 
 TEST(ModelFile, EveryTruncationAndByteFlipIsRejected) {
-    std::vector<uint8_t> good = sfl::encode_model(trained(12, 0));
-    sfl::classifier target = sentinel();
-    const sfl::classifier before = sentinel();
-    for (size_t n = 0; n < good.size(); ++n)
-        ASSERT_NE(sfl::decode_model(good.data(), n, &target), sfl::model_load::ok) << "length " << n;
-    for (size_t i = 0; i < good.size(); ++i) {
-        std::vector<uint8_t> bad = good;
-        bad[i] ^= static_cast<uint8_t>(1u << (i % 8));
-        ASSERT_EQ(sfl::decode_model(bad.data(), bad.size(), &target), sfl::model_load::corrupt) << "byte " << i;
-    }
-    std::vector<uint8_t> longer = good;
-    longer.push_back(0);
-    EXPECT_EQ(sfl::decode_model(longer.data(), longer.size(), &target), sfl::model_load::corrupt);
-    EXPECT_EQ(sfl::decode_model(nullptr, 0, &target), sfl::model_load::corrupt);
-    std::mt19937 rng(1);
-    for (int r = 0; r < 200; ++r) {
-        std::vector<uint8_t> noise(rng() % 4096);
-        for (uint8_t& b : noise) b = static_cast<uint8_t>(rng());
-        ASSERT_EQ(sfl::decode_model(noise.data(), noise.size(), &target), sfl::model_load::corrupt) << "random " << r;
-    }
-    EXPECT_TRUE(same_state(target, before));  // nothing of a rejected file leaked in
+  std::vector<uint8_t> good = sfl::encode_model(trained(12, 0));
+  sfl::classifier target = sentinel();
+  const sfl::classifier before = sentinel();
+  for (size_t n = 0; n < good.size(); ++n)
+    ASSERT_NE(sfl::decode_model(good.data(), n, &target), sfl::model_load::ok) << "length " << n;
+  for (size_t i = 0; i < good.size(); ++i) {
+    std::vector<uint8_t> bad = good;
+    bad[i] ^= static_cast<uint8_t>(1u << (i % 8));
+    ASSERT_EQ(sfl::decode_model(bad.data(), bad.size(), &target), sfl::model_load::corrupt) << "byte " << i;
+  }
+  std::vector<uint8_t> longer = good;
+  longer.push_back(0);
+  EXPECT_EQ(sfl::decode_model(longer.data(), longer.size(), &target), sfl::model_load::corrupt);
+  EXPECT_EQ(sfl::decode_model(nullptr, 0, &target), sfl::model_load::corrupt);
+  std::mt19937 rng(1);
+  for (int r = 0; r < 200; ++r) {
+    std::vector<uint8_t> noise(rng() % 4096);
+    for (uint8_t& b : noise) b = static_cast<uint8_t>(rng());
+    ASSERT_EQ(sfl::decode_model(noise.data(), noise.size(), &target), sfl::model_load::corrupt)
+        << "random " << r;
+  }
+  EXPECT_TRUE(same_state(target, before));  // nothing of a rejected file leaked in
 }
 
 TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
-    const std::vector<uint8_t> good = sfl::encode_model(trained(12, 0));
-    ASSERT_EQ(good[kAtEncoding], 1);  // the rows below poke the sparse layout
-    struct row {
-        size_t offset;
-        std::vector<uint8_t> bytes;
-        sfl::model_load want;
-    };
-    const row rows[] = {
-        {0, {'X'}, sfl::model_load::corrupt},                            // magic
-        {kAtFormat, {3, 0}, sfl::model_load::other_version},
-        {kAtTokenizer, {9, 0}, sfl::model_load::other_version},
-        {kAtHeaderWords, {2}, sfl::model_load::corrupt},                // flag other than 0/1
-        {kAtTableBits, {30}, sfl::model_load::corrupt},
-        {kAtTableBits, {11}, sfl::model_load::corrupt},
-        {kAtLearnRate, {0, 0, 0xc0, 0x7f}, sfl::model_load::corrupt},   // NaN
-        {kAtMaxSteps, {0}, sfl::model_load::corrupt},
-        {kAtSpamPower, {0, 0, 0, 0}, sfl::model_load::corrupt},         // zero
-        {kAtPriorWeight, {0, 0, 0x80, 0xbf}, sfl::model_load::corrupt},  // -1
-        {kAtPriorWeight, {0, 0, 0, 0}, sfl::model_load::ok},            // zero: no correction
-        {kAtPriorFreeRatio, {0, 0, 0, 0}, sfl::model_load::corrupt},   // zero
-        {kAtMaxPriorShift, {0, 0, 0x80, 0x7f}, sfl::model_load::corrupt},  // infinite
-        {kAtEncoding, {7}, sfl::model_load::corrupt},
-        {kAtEncoding, {0}, sfl::model_load::corrupt},                    // dense, but data too short
-        {kAtSparseCount, {0xff, 0xff, 0, 0}, sfl::model_load::corrupt}, // more slots than data
-        {kAtSparseCount, {0, 0, 0, 0}, sfl::model_load::corrupt},       // fewer: bytes left over
-        {kAtFirstGap, {0xff, 0xff, 0xff, 0xff, 0x0f}, sfl::model_load::corrupt},  // slot past the table
-        {kAtMessagesSpam, {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff}, sfl::model_load::ok},  // any count
-    };
-    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-        std::vector<uint8_t> b = good;
-        std::copy(rows[i].bytes.begin(), rows[i].bytes.end(), b.begin() + static_cast<std::ptrdiff_t>(rows[i].offset));
-        reseal(&b);
-        sfl::classifier target = sentinel();
-        sfl::model_load got = sfl::decode_model(b.data(), b.size(), &target);
-        EXPECT_EQ(got, rows[i].want) << "row " << i;
-        if (got != sfl::model_load::ok) {
-            EXPECT_TRUE(same_state(target, sentinel())) << "row " << i;
-        }
-    }
+  const std::vector<uint8_t> good = sfl::encode_model(trained(12, 0));
+  ASSERT_EQ(good[kAtEncoding], 1);  // the rows below poke the sparse layout
+  struct row {
+    size_t offset;
+    std::vector<uint8_t> bytes;
+    sfl::model_load want;
+  };
+  const row rows[] = {
+      {0, {'X'}, sfl::model_load::corrupt},  // magic
+      {kAtFormat, {3, 0}, sfl::model_load::other_version},
+      {kAtTokenizer, {9, 0}, sfl::model_load::other_version},
+      {kAtHeaderWords, {2}, sfl::model_load::corrupt},  // flag other than 0/1
+      {kAtTableBits, {30}, sfl::model_load::corrupt},
+      {kAtTableBits, {11}, sfl::model_load::corrupt},
+      {kAtLearnRate, {0, 0, 0xc0, 0x7f}, sfl::model_load::corrupt},  // NaN
+      {kAtMaxSteps, {0}, sfl::model_load::corrupt},
+      {kAtSpamPower, {0, 0, 0, 0}, sfl::model_load::corrupt},            // zero
+      {kAtPriorWeight, {0, 0, 0x80, 0xbf}, sfl::model_load::corrupt},    // -1
+      {kAtPriorWeight, {0, 0, 0, 0}, sfl::model_load::ok},               // zero: no correction
+      {kAtPriorFreeRatio, {0, 0, 0, 0}, sfl::model_load::corrupt},       // zero
+      {kAtMaxPriorShift, {0, 0, 0x80, 0x7f}, sfl::model_load::corrupt},  // infinite
+      {kAtEncoding, {7}, sfl::model_load::corrupt},
+      {kAtEncoding, {0}, sfl::model_load::corrupt},                             // dense, but data too short
+      {kAtSparseCount, {0xff, 0xff, 0, 0}, sfl::model_load::corrupt},           // more slots than data
+      {kAtSparseCount, {0, 0, 0, 0}, sfl::model_load::corrupt},                 // fewer: bytes left over
+      {kAtFirstGap, {0xff, 0xff, 0xff, 0xff, 0x0f}, sfl::model_load::corrupt},  // slot past the table
+      {kAtMessagesSpam, {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff}, sfl::model_load::ok},  // any count
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    std::vector<uint8_t> b = good;
+    std::copy(rows[i].bytes.begin(), rows[i].bytes.end(),
+              b.begin() + static_cast<std::ptrdiff_t>(rows[i].offset));
+    reseal(&b);
+    sfl::classifier target = sentinel();
+    sfl::model_load got = sfl::decode_model(b.data(), b.size(), &target);
+    EXPECT_EQ(got, rows[i].want) << "row " << i;
+    if (got != sfl::model_load::ok) { EXPECT_TRUE(same_state(target, sentinel())) << "row " << i; }
+  }
 }
 
 }  // namespace
@@ -144,34 +144,34 @@ TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
 namespace {
 
 TEST(ByteReader, VarintShortestFormsOnly) {
-    struct row {
-        std::vector<uint8_t> in;
-        bool ok;
-        uint32_t value;
-        size_t left;
-    };
-    const row rows[] = {
-        {{0x00}, true, 0, 0},
-        {{0x7f, 0xaa}, true, 127, 1},
-        {{0x80, 0x01}, true, 128, 0},
-        {{0xff, 0xff, 0xff, 0xff, 0x0f}, true, 0xffffffffu, 0},
-        {{0x80, 0x00}, false, 0, 2},                    // overlong zero
-        {{0xff, 0xff, 0xff, 0xff, 0x10}, false, 0, 5},  // past 32 bits
-        {{0x80, 0x80, 0x80, 0x80, 0x80, 0x01}, false, 0, 6},
-        {{0x80}, false, 0, 1},                          // cut short
-        {{}, false, 0, 0},
-    };
-    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-        sfl::byte_view in{rows[i].in.data(), rows[i].in.size()};
-        uint32_t v = 0xdeadbeef;
-        EXPECT_EQ(sfl::read_varint(&in, &v), rows[i].ok) << "row " << i;
-        EXPECT_EQ(in.size, rows[i].left) << "row " << i;  // a failed read does not advance
-        if (rows[i].ok) {
-            EXPECT_EQ(v, rows[i].value) << "row " << i;
-        } else {
-            EXPECT_EQ(v, 0xdeadbeefu) << "row " << i;
-        }
+  struct row {
+    std::vector<uint8_t> in;
+    bool ok;
+    uint32_t value;
+    size_t left;
+  };
+  const row rows[] = {
+      {{0x00}, true, 0, 0},
+      {{0x7f, 0xaa}, true, 127, 1},
+      {{0x80, 0x01}, true, 128, 0},
+      {{0xff, 0xff, 0xff, 0xff, 0x0f}, true, 0xffffffffu, 0},
+      {{0x80, 0x00}, false, 0, 2},                    // overlong zero
+      {{0xff, 0xff, 0xff, 0xff, 0x10}, false, 0, 5},  // past 32 bits
+      {{0x80, 0x80, 0x80, 0x80, 0x80, 0x01}, false, 0, 6},
+      {{0x80}, false, 0, 1},  // cut short
+      {{}, false, 0, 0},
+  };
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    sfl::byte_view in{rows[i].in.data(), rows[i].in.size()};
+    uint32_t v = 0xdeadbeef;
+    EXPECT_EQ(sfl::read_varint(&in, &v), rows[i].ok) << "row " << i;
+    EXPECT_EQ(in.size, rows[i].left) << "row " << i;  // a failed read does not advance
+    if (rows[i].ok) {
+      EXPECT_EQ(v, rows[i].value) << "row " << i;
+    } else {
+      EXPECT_EQ(v, 0xdeadbeefu) << "row " << i;
     }
+  }
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 
 namespace engine_test {
 
-
 using testing_support::product_data_folder;
 using testing_support::saved_data_file;
 

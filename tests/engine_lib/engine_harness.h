@@ -86,9 +86,9 @@ class package {
 // Synthetic mail of two kinds with separate vocabularies, so a learner tells them apart quickly.
 inline std::string synthetic_message(bool spam, std::mt19937& rng, const char* from = nullptr,
                                      const char* subject = nullptr) {
-  static const char* const kSpamWords[] = {"viagra",  "casino", "winner", "jackpot", "pills",   "cheap",
-                                           "bonus",   "lottery", "prize", "credit",  "unsecured", "refinance",
-                                           "million", "claim",  "urgent", "wire",    "bitcoin", "discount"};
+  static const char* const kSpamWords[] = {
+      "viagra", "casino",    "winner",    "jackpot", "pills", "cheap",  "bonus", "lottery", "prize",
+      "credit", "unsecured", "refinance", "million", "claim", "urgent", "wire",  "bitcoin", "discount"};
   static const char* const kHamWords[] = {"meeting", "project", "report",  "schedule", "agenda",  "review",
                                           "lunch",   "team",    "budget",  "draft",    "minutes", "thanks",
                                           "release", "branch",  "invoice", "quarter",  "slides",  "notes"};
@@ -101,7 +101,10 @@ inline std::string synthetic_message(bool spam, std::mt19937& rng, const char* f
   } else {
     for (int i = 0; i < 3; ++i) subject_text += std::string(i ? " " : "") + words[pick(rng)];
   }
-  std::string text = std::string("From: ") + (from ? from : spam ? "promo@deals.example" : "colleague@work.example") +
+  std::string text = std::string("From: ") +
+                     (from   ? from
+                      : spam ? "promo@deals.example"
+                             : "colleague@work.example") +
                      "\r\nTo: user@home.example\r\nSubject: " + subject_text + "\r\n\r\n";
   for (int i = 0; i < 40; ++i) text += std::string(words[pick(rng)]) + (i % 10 == 9 ? "\r\n" : " ");
   return text;

@@ -67,19 +67,22 @@ struct list_step {
 
 const list_step kListSteps[] = {
     // a white rule on the sender makes that sender's spam good
-    {"whitelist.txt", "#Friend\r\nFrom :alice@example.com\r\n", kWhiteListSaved, "alice@example.com", nullptr, true, 0},
+    {"whitelist.txt", "#Friend\r\nFrom :alice@example.com\r\n", kWhiteListSaved, "alice@example.com", nullptr,
+     true, 0},
     {nullptr, nullptr, 0, "mallory@example.com", nullptr, true, -1},
     // the black list is read only when its bit is given
-    {"blacklist.txt", "#Lottery\r\nSubject:lottery\r\n", kWhiteListSaved, "bob@example.com", "lottery news", false, -1},
+    {"blacklist.txt", "#Lottery\r\nSubject:lottery\r\n", kWhiteListSaved, "bob@example.com", "lottery news",
+     false, -1},
     {nullptr, nullptr, kBlackListSaved, "bob@example.com", "lottery news", false, 100},
     // white beats black
     {nullptr, nullptr, 0, "alice@example.com", "lottery news", false, 0},
     // a matches rule with wildcards
-    {"blacklist.txt", "#Junk\r\nFrom matches:*@junk.ex?mple.[a-c]om\r\n", kBlackListSaved, "x1@junk.example.com",
-     nullptr, false, 100},
+    {"blacklist.txt", "#Junk\r\nFrom matches:*@junk.ex?mple.[a-c]om\r\n", kBlackListSaved,
+     "x1@junk.example.com", nullptr, false, 100},
     {nullptr, nullptr, 0, "x1@junk.example.org", nullptr, false, -1},
     // a disabled rule does nothing
-    {"blacklist.txt", "#Off\r\n##Subject:meeting\r\n", kBlackListSaved, "bob@example.com", "meeting", false, -1},
+    {"blacklist.txt", "#Off\r\n##Subject:meeting\r\n", kBlackListSaved, "bob@example.com", "meeting", false,
+     -1},
     // a removed file empties its list
     {"whitelist.txt", nullptr, kWhiteListSaved, "alice@example.com", nullptr, true, -1},
 };
@@ -138,7 +141,10 @@ TEST_F(engine_lib, settings_blob_for_max_single_path_level) {
   struct bad_case {
     const char* name;
     bool with_sink;
-  } bad[] = {{"NoSuchSetting", true}, {"", true}, {"maxsinglepathlevel", true}, {nullptr, true},
+  } bad[] = {{"NoSuchSetting", true},
+             {"", true},
+             {"maxsinglepathlevel", true},
+             {nullptr, true},
              {"MaxSinglePathLevel", false}};
   for (size_t i = 0; i < sizeof(bad) / sizeof(bad[0]); ++i) {
     settings_sink empty;
@@ -180,7 +186,8 @@ TEST_F(engine_lib, model_and_statistics_survive_a_reload) {
   unload();
 
   ASSERT_TRUE(file_exists(user_file("sfl_model.bin")));
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, (product_data_folder() + "antispam_stat.ini").c_str());
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr,
+                             (product_data_folder() + "antispam_stat.ini").c_str());
   EXPECT_EQ(stat("DbStatus", "SpamLetters"), 28);
   EXPECT_EQ(stat("DbStatus", "NonSpamLetters"), 25);
   EXPECT_GT(stat("DbStatus", "SpamWords"), 28);
@@ -203,9 +210,9 @@ struct damage {
 };
 
 const damage kDamage[] = {
-    {damage::truncate, 0},  {damage::truncate, 1},  {damage::truncate, 7},  {damage::truncate, 16},
-    {damage::truncate, -1}, {damage::truncate, -9}, {damage::flip, 0},      {damage::flip, 5},
-    {damage::flip, 20},     {damage::flip, -1},     {damage::flip, -5000},  {damage::random, 0},
+    {damage::truncate, 0},  {damage::truncate, 1},  {damage::truncate, 7}, {damage::truncate, 16},
+    {damage::truncate, -1}, {damage::truncate, -9}, {damage::flip, 0},     {damage::flip, 5},
+    {damage::flip, 20},     {damage::flip, -1},     {damage::flip, -5000}, {damage::random, 0},
 };
 
 TEST_F(engine_lib, damaged_model_is_set_aside_and_the_engine_starts_fresh) {
@@ -261,8 +268,8 @@ TEST_F(engine_lib, killing_a_learning_process_leaves_a_loadable_model) {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE ready = CreateEventA(&inherit, TRUE, FALSE, nullptr);
     ASSERT_NE(ready, nullptr);
-    std::string command = "\"" + worker + "\" \"" + dll_path_ + "\" " +
-                          std::to_string(reinterpret_cast<uintptr_t>(ready));
+    std::string command =
+        "\"" + worker + "\" \"" + dll_path_ + "\" " + std::to_string(reinterpret_cast<uintptr_t>(ready));
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
@@ -343,9 +350,7 @@ TEST_F(engine_lib, hostile_packages_get_an_answer) {
     const hostile& c = kCases[i];
     package p;
     if (c.time_part) p.add_time();
-    if (c.text_part) {
-      ASSERT_TRUE(p.add_text(*c.text)) << "row " << i;
-    }
+    if (c.text_part) { ASSERT_TRUE(p.add_text(*c.text)) << "row " << i; }
     int32_t s = -7;
     HRESULT hr = slot_of<check_fn>(engine_, kSlotCheck)(engine_, p.get(), &s);
     if (c.valid) {
@@ -399,12 +404,14 @@ TEST_F(engine_lib, explanation_names_the_deciding_rule_or_the_features) {
   // with the live engine, and with one loaded from the files for the call
   for (int pass = 0; pass < 2; ++pass) {
     std::string by_rule = explain(fn, listed);
-    EXPECT_NE(by_rule.find("black list rule: Lottery rule"), std::string::npos) << "pass " << pass << ":\n" << by_rule;
+    EXPECT_NE(by_rule.find("black list rule: Lottery rule"), std::string::npos) << "pass " << pass << ":\n"
+                                                                                << by_rule;
     std::string by_features = explain(fn, plain);
     EXPECT_EQ(by_features.find("Lottery rule"), std::string::npos) << "pass " << pass;
     EXPECT_EQ(by_features.find("list rule"), std::string::npos) << "pass " << pass;
     // features of the message, words or 4-grams, with their weights
-    bool names_features = by_features.find("b:") != std::string::npos || by_features.find("4g:") != std::string::npos;
+    bool names_features =
+        by_features.find("b:") != std::string::npos || by_features.find("4g:") != std::string::npos;
     EXPECT_TRUE(names_features) << "pass " << pass << ":\n" << by_features;
     if (pass == 0) {
       release();  // saves; the library stays loaded

@@ -124,7 +124,8 @@ const list_case kListCases[] = {
     // nothing listed
     {"", "", kEncoded, list_verdict::none, ""},
     // white beats black
-    {"#Friend\r\nFrom:alice@example.com\r\n", "#Offers\r\nSubject:offer\r\n", kEncoded, list_verdict::white, "Friend"},
+    {"#Friend\r\nFrom:alice@example.com\r\n", "#Offers\r\nSubject:offer\r\n", kEncoded, list_verdict::white,
+     "Friend"},
     // black when white does not match
     {"#Friend\r\nFrom:alice@example.com\r\n", "#Offers\r\nSubject:offer\r\n", kPlain, list_verdict::none, ""},
     {"#Friend\r\nFrom:bob@\r\n", "#Offers\r\nSubject:offer\r\n", kEncoded, list_verdict::black, "Offers"},

@@ -68,7 +68,7 @@ const wildcard_case kCases[] = {
     {"\\[a]", "[a]", false, true},
     {"\\[a]", "a", false, false},
     {"\\\\", "\\", false, true},
-    {"a\\", "a\\", false, true},   // a trailing backslash is itself
+    {"a\\", "a\\", false, true},    // a trailing backslash is itself
     {"[abc", "[abc", false, true},  // an unterminated set is literal
     {"[abc", "a", false, false},
     // case

@@ -14,7 +14,7 @@ struct rec_call {
   int parts;
   uint32_t part_type[4];
   uint64_t part_size[4];
-  int overlapped;    // another call was inside the engine at the same time
+  int overlapped;  // another call was inside the engine at the same time
 };
 
 extern "C" {
@@ -57,7 +57,8 @@ struct recording_engine {
     set_settings = reinterpret_cast<rec_set_settings_fn>(proc("rec_set_settings"));
     set_fault = reinterpret_cast<rec_set_fault_fn>(proc("rec_set_fault"));
     references = reinterpret_cast<rec_references_fn>(proc("rec_references"));
-    return reset && calls && call_at && part && set_check && set_factory && set_settings && set_fault && references;
+    return reset && calls && call_at && part && set_check && set_factory && set_settings && set_fault &&
+           references;
   }
 
  private:

@@ -59,10 +59,10 @@ TEST(DateParse, FormsGiveUtcFields) {
       {"Thu, 1 Aug 2002 12:00:60 +0000", "2002-08-01 12:00:59.000 dow 4"},  // leap second
       {"Thu, 1 Aug 2002 12:00:5 +0000 (added by postmaster@x.com)", "2002-08-01 12:00:05.000 dow 4"},
       {"Sun, 4 Aug 2002 10:00:00 99999", "2002-08-04 10:00:00.000 dow 0"},  // trailing junk number
-      {"  1 Jan 102 00:00:00", "2002-01-01 00:00:00.000 dow 2"},           // years since 1900
+      {"  1 Jan 102 00:00:00", "2002-01-01 00:00:00.000 dow 2"},            // years since 1900
       {"Thu, 22 Aug 0102 12:07:35 +0800", "2002-08-22 04:07:35.000 dow 4"},
       {"2002/09/14 Sat 02:29:32 CDT", "2002-09-14 07:29:32.000 dow 6"},
-      {"1 January 2003", "2003-01-01 00:00:00.000 dow 3"},                  // no time: midnight
+      {"1 January 2003", "2003-01-01 00:00:00.000 dow 3"},  // no time: midnight
       {"Tue, 3 Jun 2003 10:00:00 (comment (nested) ) +0200", "2003-06-03 08:00:00.000 dow 2"},
   };
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
@@ -103,7 +103,9 @@ TEST(DateParse, HostileInputNeverYieldsABadRecord) {
   std::string s;
   for (int round = 0; round < 20000; ++round) {
     s.resize(next() % 80);
-    for (char& c : s) c = (next() >> 8) % 4 == 0 ? static_cast<char>(next() >> 16) : alphabet[(next() >> 8) % (sizeof(alphabet) - 1)];
+    for (char& c : s)
+      c = (next() >> 8) % 4 == 0 ? static_cast<char>(next() >> 16)
+                                 : alphabet[(next() >> 8) % (sizeof(alphabet) - 1)];
     utc_time t;
     if (parse(s, &t)) expect_sane(t, "round " + std::to_string(round));
   }
@@ -124,7 +126,7 @@ TEST(DateHeader, FoundOnlyInTheHeaderSection) {
       {"From: a\nDate: Thu, 1 Aug 2002\nX: y\n\nbody", true, " Thu, 1 Aug 2002"},
       {"DATE:1 Aug 2002\r\n\r\n", true, "1 Aug 2002"},
       {"Date: Thu,\n 1 Aug\n\t2002\nX: y\n", true, " Thu,  1 Aug \t2002"},  // folded
-      {"X: y\n\nDate: 1 Aug 2002\n", false, ""},                           // in the body
+      {"X: y\n\nDate: 1 Aug 2002\n", false, ""},                            // in the body
       {"X-Date: 1 Aug 2002\nDated: 2 Aug 2002\n", false, ""},
       {"X: y\nDate: last line without end", true, " last line without end"},
       {"Date: first\nDate: second\n", true, " first"},
@@ -132,10 +134,9 @@ TEST(DateHeader, FoundOnlyInTheHeaderSection) {
   };
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
     std::string value = "sentinel";
-    EXPECT_EQ(find_header(rows[i].message.data(), rows[i].message.size(), "Date", &value), rows[i].found) << "row " << i;
-    if (rows[i].found) {
-      EXPECT_EQ(value, rows[i].value) << "row " << i;
-    }
+    EXPECT_EQ(find_header(rows[i].message.data(), rows[i].message.size(), "Date", &value), rows[i].found)
+        << "row " << i;
+    if (rows[i].found) { EXPECT_EQ(value, rows[i].value) << "row " << i; }
   }
 }
 
@@ -192,7 +193,8 @@ TEST(UtcTime, RecordIsLittleEndianInSystemTimeOrder) {
   unsigned char out[kTimeRecordSize + 1];
   std::memset(out, 0xCC, sizeof(out));
   encode_time_record(t, out);
-  const unsigned char expected[kTimeRecordSize] = {0xD2, 0x07, 8, 0, 4, 0, 22, 0, 13, 0, 17, 0, 22, 0, 0x02, 0x01};
+  const unsigned char expected[kTimeRecordSize] = {0xD2, 0x07, 8,  0, 4,  0, 22,   0,
+                                                   13,   0,    17, 0, 22, 0, 0x02, 0x01};
   EXPECT_EQ(std::memcmp(out, expected, kTimeRecordSize), 0);
   EXPECT_EQ(out[kTimeRecordSize], 0xCC);
 }

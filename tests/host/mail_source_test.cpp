@@ -42,13 +42,16 @@ TEST(Mbox, SplitsAtEnvelopeLinesAfterAnEmptyLine) {
     std::string mbox;
     std::vector<std::string> messages;
   } rows[] = {
-      {kEnv1 + "\nA: 1\n\nbody one\n\n" + kEnv2 + "\nB: 2\n\nbody two\n", {"A: 1\n\nbody one\n", "B: 2\n\nbody two\n"}},
+      {kEnv1 + "\nA: 1\n\nbody one\n\n" + kEnv2 + "\nB: 2\n\nbody two\n",
+       {"A: 1\n\nbody one\n", "B: 2\n\nbody two\n"}},
       // CRLF line ends: the separating empty line is two bytes.
-      {kEnv1 + "\r\nA: 1\r\n\r\nx\r\n\r\n" + kEnv2 + "\r\nB: 2\r\n\r\ny\r\n", {"A: 1\r\n\r\nx\r\n", "B: 2\r\n\r\ny\r\n"}},
+      {kEnv1 + "\r\nA: 1\r\n\r\nx\r\n\r\n" + kEnv2 + "\r\nB: 2\r\n\r\ny\r\n",
+       {"A: 1\r\n\r\nx\r\n", "B: 2\r\n\r\ny\r\n"}},
       // The empty line a writer puts after the last message belongs to the format too.
       {kEnv1 + "\nA\n\n" + kEnv2 + "\nB\n\n", {"A\n", "B\n"}},
       // A body line "From ..." without a date, after an empty line, is text (the public corpus has one).
-      {kEnv1 + "\nA: 1\n\nFrom home recordings to mp3s, 12 tracks\nmore\n", {"A: 1\n\nFrom home recordings to mp3s, 12 tracks\nmore\n"}},
+      {kEnv1 + "\nA: 1\n\nFrom home recordings to mp3s, 12 tracks\nmore\n",
+       {"A: 1\n\nFrom home recordings to mp3s, 12 tracks\nmore\n"}},
       // An envelope-like line that does not follow an empty line is text.
       {kEnv1 + "\nA: 1\n\nhi\n" + kEnv2 + "\n", {"A: 1\n\nhi\n" + kEnv2 + "\n"}},
       // A single message with its envelope line keeps its bytes, trailing empty line included.
@@ -58,7 +61,8 @@ TEST(Mbox, SplitsAtEnvelopeLinesAfterAnEmptyLine) {
       // Messages without a body or header separator are cut the same way.
       {kEnv1 + "\n\n" + kEnv2 + "\nonly a header line", {"", "only a header line"}},
   };
-  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) EXPECT_EQ(split(rows[i].mbox), rows[i].messages) << "row " << i;
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i)
+    EXPECT_EQ(split(rows[i].mbox), rows[i].messages) << "row " << i;
 }
 
 TEST(Mbox, EnvelopeLineAcrossAChunkBoundaryIsFound) {
@@ -83,12 +87,13 @@ TEST(Mbox, EnvelopeLineRecognition) {
       {"From home recordings to mp3s", false, false},
       {"From a@b no clock here", false, false},
       {"From  Thu Aug 22 13:17:22 2002", false, false},  // no sender
-      {"From x", true, true},                             // the file's first line needs only "From "
+      {"From x", true, true},                            // the file's first line needs only "From "
       {"From", true, false},
       {">From a@b Thu Aug 22 13:17:22 2002", false, false},
   };
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i)
-    EXPECT_EQ(is_envelope_line(rows[i].line, std::string(rows[i].line).size(), rows[i].first), rows[i].envelope)
+    EXPECT_EQ(is_envelope_line(rows[i].line, std::string(rows[i].line).size(), rows[i].first),
+              rows[i].envelope)
         << "row " << i;
 }
 

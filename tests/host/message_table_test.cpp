@@ -53,7 +53,8 @@ TEST(Callback, UnknownRequestsAndStaleMsidsGiveNothing) {
   const std::string a = "first", b = "second message";
   int first = publish_message(2, a.data(), a.size(), sample_time());
   char buf[32];
-  for (int request : {0, 100004, 100007, -1}) EXPECT_EQ(serve_message_request(first, request, buf, sizeof(buf)), 0) << request;
+  for (int request : {0, 100004, 100007, -1})
+    EXPECT_EQ(serve_message_request(first, request, buf, sizeof(buf)), 0) << request;
   // The slot's next message gets a new MSID; the old one no longer reaches it.
   int second = publish_message(2, b.data(), b.size(), sample_time());
   EXPECT_NE(second, first);

@@ -59,10 +59,12 @@ class plughost_fixture : public ::testing::Test {
                                                       dir_.file("user\\").c_str());
     CreateDirectoryA(dir_.file("mail").c_str(), nullptr);
     CreateDirectoryA(dir_.file("mail\\sub").c_str(), nullptr);
-    ASSERT_TRUE(write_file(dir_.file("mail\\a.eml"), "Subject: a\r\nDate: Thu, 22 Aug 2002 13:17:22 +0100\r\n\r\nA\r\n"));
+    ASSERT_TRUE(write_file(dir_.file("mail\\a.eml"),
+                           "Subject: a\r\nDate: Thu, 22 Aug 2002 13:17:22 +0100\r\n\r\nA\r\n"));
     ASSERT_TRUE(write_file(dir_.file("mail\\c.eml"), kEnv1 + "Subject: c\n\nC\n"));
     ASSERT_TRUE(write_file(dir_.file("mail\\sub\\b.eml"), "Subject: b, no date\n\nB\n"));
-    ASSERT_TRUE(write_file(dir_.file("box"), kEnv1 + "Subject: one\n\n1\n\n" + kEnv2 + "Subject: two\n\n2\n"));
+    ASSERT_TRUE(
+        write_file(dir_.file("box"), kEnv1 + "Subject: one\n\n1\n\n" + kEnv2 + "Subject: two\n\n2\n"));
   }
 
   process_result run(const std::string& args) {
@@ -77,7 +79,8 @@ class plughost_fixture : public ::testing::Test {
     si.hStdError = err;
     std::string command = "\"" + program_folder() + "plughost.exe\" " + args;
     PROCESS_INFORMATION pi = {};
-    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, dir_.path().c_str(), &si, &pi);
+    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                  dir_.path().c_str(), &si, &pi);
     CloseHandle(out);
     CloseHandle(err);
     EXPECT_TRUE(started) << command;
@@ -117,8 +120,9 @@ void expect_check_line(const std::string& line, const std::string& name, int* co
 TEST_F(plughost_fixture, CheckPrintsOneLinePerMessageThenTheSummary) {
   process_result r = run(plugin_arg() + "check \"" + dir_.file("mail") + "\" \"" + dir_.file("box") + "\"");
   ASSERT_EQ(r.exit_code, 0u) << r.err;
-  const std::string names[] = {dir_.file("mail\\a.eml"), dir_.file("mail\\c.eml"), dir_.file("mail\\sub\\b.eml"),
-                               dir_.file("box") + "#1", dir_.file("box") + "#2"};
+  const std::string names[] = {dir_.file("mail\\a.eml"), dir_.file("mail\\c.eml"),
+                               dir_.file("mail\\sub\\b.eml"), dir_.file("box") + "#1",
+                               dir_.file("box") + "#2"};
   ASSERT_EQ(r.out.size(), 7u) << r.err;
   int counts[3] = {};
   for (size_t i = 0; i < 5; ++i) {
@@ -126,7 +130,8 @@ TEST_F(plughost_fixture, CheckPrintsOneLinePerMessageThenTheSummary) {
     EXPECT_EQ(r.out[i].rfind("50 good ", 0), 0u) << "row " << i << ": the engine was not asked: " << r.out[i];
   }
   char verdicts[80];
-  snprintf(verdicts, sizeof(verdicts), "verdicts: spam %d, probable-spam %d, good %d", counts[0], counts[1], counts[2]);
+  snprintf(verdicts, sizeof(verdicts), "verdicts: spam %d, probable-spam %d, good %d", counts[0], counts[1],
+           counts[2]);
   EXPECT_EQ(r.out[5], verdicts);
   EXPECT_EQ(r.out[6].rfind("messages: 5, ", 0), 0u) << r.out[6];
   EXPECT_NE(r.out[6].find("messages/s"), std::string::npos) << r.out[6];
@@ -161,13 +166,15 @@ TEST_F(plughost_fixture, RunOverTwoFoldersSpreadsTheClassesAndReportsEachWhenVer
   CreateDirectoryA(dir_.file("spam").c_str(), nullptr);
   ASSERT_TRUE(write_file(dir_.file("spam\\s1.eml"), "Subject: s1\n\nS\n"));
   ASSERT_TRUE(write_file(dir_.file("spam\\s2.eml"), "Subject: s2\n\nS\n"));
-  process_result r = run(plugin_arg() + "run --verbose --spam-dir \"" + dir_.file("spam") + "\" --ham-dir \"" +
-                         dir_.file("mail") + "\"");
+  process_result r = run(plugin_arg() + "run --verbose --spam-dir \"" + dir_.file("spam") +
+                         "\" --ham-dir \"" + dir_.file("mail") + "\"");
   ASSERT_EQ(r.exit_code, 0u) << r.err;
   // A spam comes next while the share of spam used so far is no larger than that of ham: 0/2 <= 0/3,
   // then 1/2 > 0/3 and 1/2 > 1/3, then 1/2 <= 2/3.
-  const std::string expected[][2] = {{"spam", dir_.file("spam\\s1.eml")}, {"ham", dir_.file("mail\\a.eml")},
-                                     {"ham", dir_.file("mail\\c.eml")}, {"spam", dir_.file("spam\\s2.eml")},
+  const std::string expected[][2] = {{"spam", dir_.file("spam\\s1.eml")},
+                                     {"ham", dir_.file("mail\\a.eml")},
+                                     {"ham", dir_.file("mail\\c.eml")},
+                                     {"spam", dir_.file("spam\\s2.eml")},
                                      {"ham", dir_.file("mail\\sub\\b.eml")}};
   ASSERT_EQ(r.out.size(), 9u);  // five messages, then spam, ham, throughput and time lines
   for (size_t i = 0; i < 5; ++i) {
@@ -185,7 +192,8 @@ TEST_F(plughost_fixture, RunOverTwoFoldersSpreadsTheClassesAndReportsEachWhenVer
 }
 
 TEST_F(plughost_fixture, TrainCountsWhatItFed) {
-  process_result r = run(plugin_arg() + "train --ham \"" + dir_.file("mail") + "\" \"" + dir_.file("box") + "\"");
+  process_result r =
+      run(plugin_arg() + "train --ham \"" + dir_.file("mail") + "\" \"" + dir_.file("box") + "\"");
   ASSERT_EQ(r.exit_code, 0u) << r.err;
   ASSERT_EQ(r.out.size(), 2u);
   EXPECT_EQ(r.out[0], "trained as ham: 5");

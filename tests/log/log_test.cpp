@@ -18,7 +18,8 @@ namespace {
 
 struct switches {
   switches(DWORD flags, DWORD level)
-      : flags_(flags), level_(level),
+      : flags_(flags),
+        level_(level),
         f(HKEY_LOCAL_MACHINE, "Software", "EnableZOLTLog", &flags_),
         l(HKEY_LOCAL_MACHINE, "Software", "ZOLTLogLevel", &level_) {}
   DWORD flags_, level_;
@@ -48,7 +49,8 @@ TEST(LogFacility, LineFormatsForFlagCombinations) {
     log.set_folder(dir.path().c_str());
     log.line("test.log", "entry");
     std::string written = read_file(channel_file(dir));
-    EXPECT_TRUE(std::regex_match(written, std::regex(rows[i].pattern))) << "row " << i << ": [" << written << "]";
+    EXPECT_TRUE(std::regex_match(written, std::regex(rows[i].pattern)))
+        << "row " << i << ": [" << written << "]";
   }
 }
 
@@ -67,7 +69,8 @@ TEST(LogFacility, EnabledNeedsAnOutputAndTheLevel) {
   struct row {
     DWORD flags, level;
     bool enabled;
-  } rows[] = {{0, 1, false}, {1 | 8 | 16 | 32, 5, false}, {2, 1, true}, {4, 1, true}, {2, 0, false}, {6, 3, true}};
+  } rows[] = {{0, 1, false}, {1 | 8 | 16 | 32, 5, false}, {2, 1, true}, {4, 1, true}, {2, 0, false},
+              {6, 3, true}};
   for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
     switches on(rows[i].flags, rows[i].level);
     log_facility log;

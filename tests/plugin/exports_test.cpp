@@ -131,7 +131,8 @@ TEST_F(plugin_fixture, LoadingWritesTheBannerAndRotatesOneGeneration) {
     std::string log = read_file(dir_.file("relaymx.log"));
     EXPECT_NE(log.find("   relaymx 6365.205.0836 (svn 6365), internal\r\n"), std::string::npos) << round;
     EXPECT_NE(log.find(std::string("   process attached: ") + exe + "\r\n"), std::string::npos) << round;
-    EXPECT_NE(log.find("   TBP_GetStatus invoked and returned -1: no plugin's instance\r\n"), std::string::npos);
+    EXPECT_NE(log.find("   TBP_GetStatus invoked and returned -1: no plugin's instance\r\n"),
+              std::string::npos);
     EXPECT_NE(log.find(std::string("   process detached: ") + exe + "\r\n"), std::string::npos) << round;
     EXPECT_EQ(log.find("process attached", log.find("process attached") + 1), std::string::npos) << round;
     EXPECT_EQ(file_exists(dir_.file("relaymx.0")), round > 1) << round;

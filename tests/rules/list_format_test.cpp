@@ -29,8 +29,8 @@ struct seen {
 };
 
 std::ostream& operator<<(std::ostream& os, const seen& s) {
-  return os << "{'" << s.name << "' " << s.part << " " << s.flags << " '" << s.value << "' " << s.enabled << " "
-            << s.status << "}";
+  return os << "{'" << s.name << "' " << s.part << " " << s.flags << " '" << s.value << "' " << s.enabled
+            << " " << s.status << "}";
 }
 
 std::string str(const text& t) { return std::string(t.c_str(), t.size()); }
@@ -68,12 +68,12 @@ TEST_F(ListFormat, ReadsLinesNamesAndMarkers) {
       {"#A\r\nfrom:x\r\n:y\r\n", {a, b}},
       {"\r\n\n\r#A\r\r\n\n\nfrom:x\n\r\n\r\r:y\n\n", {a, b}},
       {"  \t#A\n\t from:x\n :y", {a, b}},
-      {"#A\n\n\r\nfrom:x\n:y", {a, b}},                     // empty lines do not clear the name
-      {"#A\n  \t\nfrom:x", {{"", 3, 8, "x", true, 0}}},    // a blank line does
-      {"#first\n#A\nfrom:x", {a}},                          // the second name wins
-      {"#A\n##\nfrom:x", {a}},                              // "##" alone adds nothing, keeps the name
+      {"#A\n\n\r\nfrom:x\n:y", {a, b}},                  // empty lines do not clear the name
+      {"#A\n  \t\nfrom:x", {{"", 3, 8, "x", true, 0}}},  // a blank line does
+      {"#first\n#A\nfrom:x", {a}},                       // the second name wins
+      {"#A\n##\nfrom:x", {a}},                           // "##" alone adds nothing, keeps the name
       {"#A\n##from:x", {{"A", 3, 8, "x", false, 0}}},
-      {"###from:x", {{"", 0, 8, "", false, 1}}},            // the rule text "#from:x" fails
+      {"###from:x", {{"", 0, 8, "", false, 1}}},  // the rule text "#from:x" fails
       {"#\\#A\nfrom:x\n#\\\\B\n:y\n#\\C\n:z",
        {{"#A", 3, 8, "x", true, 0}, {"\\B", 0, 8, "y", true, 0}, {"\\C", 0, 8, "z", true, 0}}},
       {"# spaced name  \nfrom:x  ", {{" spaced name  ", 3, 8, "x  ", true, 0}}},

@@ -33,8 +33,8 @@ struct parse_case {
   uint64_t position;
   uint32_t part;
   uint32_t flags;
-  const char* value;  // after the parse; the value starts as "old"
-  const char* source; // keyword text of the error
+  const char* value;   // after the parse; the value starts as "old"
+  const char* source;  // keyword text of the error
 };
 
 const parse_case kParseCases[] = {
@@ -222,9 +222,12 @@ TEST(RuleEntry, ComparisonWithSnapshotSeesEachField) {
   EXPECT_FALSE(fresh.changed);
 
   void (*const changes[])(rule_entry&) = {
-      [](rule_entry& e) { e.name = "other"; },      [](rule_entry& e) { e.value = "valuE"; },
-      [](rule_entry& e) { e.part = 3; },            [](rule_entry& e) { e.flags = 9; },
-      [](rule_entry& e) { e.enabled = false; },     [](rule_entry& e) { e.name = ""; },
+      [](rule_entry& e) { e.name = "other"; },
+      [](rule_entry& e) { e.value = "valuE"; },
+      [](rule_entry& e) { e.part = 3; },
+      [](rule_entry& e) { e.flags = 9; },
+      [](rule_entry& e) { e.enabled = false; },
+      [](rule_entry& e) { e.name = ""; },
       [](rule_entry& e) { e.value.assign("value\0x", 7); },
   };
   for (size_t i = 0; i < sizeof(changes) / sizeof(changes[0]); ++i) {

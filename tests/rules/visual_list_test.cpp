@@ -164,7 +164,8 @@ TEST(VisualList, SaveThatCannotMoveTheOldFileAsideReturns2AndLeavesItUntouched) 
 
 // Fails the move of the new file into place, as a file held open by another program would.
 BOOL WINAPI move_refusing_final_step(LPCSTR from, LPCSTR to, DWORD flags) {
-  if (std::string(path_file_name(from)) == "~blacklist.txt" && std::string(path_file_name(to)) == "blacklist.txt") {
+  if (std::string(path_file_name(from)) == "~blacklist.txt" &&
+      std::string(path_file_name(to)) == "blacklist.txt") {
     SetLastError(ERROR_SHARING_VIOLATION);
     return FALSE;
   }

@@ -46,7 +46,8 @@ class private_appdata {
 
 TEST(SettingsFolder, FirstStartCreatesAndRecordsTheDefault) {
   private_appdata appdata;
-  scoped_reg_value absent(HKEY_CURRENT_USER, kPathsKey, kUserSettingsValue, static_cast<const char*>(nullptr));
+  scoped_reg_value absent(HKEY_CURRENT_USER, kPathsKey, kUserSettingsValue,
+                          static_cast<const char*>(nullptr));
   text first = common_settings::getsettingsfolder();
   EXPECT_STREQ(first.c_str(), kDefaultFolder);
   EXPECT_EQ(stored_value(), kDefaultFolder);  // unexpanded, although the key already existed read-only
@@ -79,9 +80,9 @@ TEST(SettingsFolder, EnsureFolderCodes) {
     std::string path;
     int code;
   } rows[] = {
-      {dir.file("a\\b\\c\\"), kFolderReady},      // made, walk and all
-      {dir.file("a\\b\\c\\"), kFolderReady},      // exists and takes files
-      {dir.file("a\\b"), kFolderReady},           // no trailing backslash
+      {dir.file("a\\b\\c\\"), kFolderReady},        // made, walk and all
+      {dir.file("a\\b\\c\\"), kFolderReady},        // exists and takes files
+      {dir.file("a\\b"), kFolderReady},             // no trailing backslash
       {dir.file("plain.txt"), kFolderNotWritable},  // a file where the folder should be
       {dir.file("plain.txt\\sub\\"), kFolderNotMade},
   };
@@ -110,8 +111,9 @@ TEST(BasicSettings, DefaultsWithoutTheFileAndValuesWithIt) {
   const bool made_parent = !is_folder(parent);
   const bool made = !is_folder(dir);
   ASSERT_EQ(ensure_folder(dir.c_str()), kFolderReady);
-  ASSERT_TRUE(write_file(ini, "[Settings]\r\nspam threshold=90\r\nunsure threshold=60\r\nenable outlook=0\r\n"
-                              "enable express=2\r\nenable thebat=0\r\n"));
+  ASSERT_TRUE(write_file(ini,
+                         "[Settings]\r\nspam threshold=90\r\nunsure threshold=60\r\nenable outlook=0\r\n"
+                         "enable express=2\r\nenable thebat=0\r\n"));
   const uint32_t values[] = {90, 60, 0, 2, 0};
   for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(read_basic_setting(i), values[i]) << "index " << i;
   ASSERT_TRUE(write_file(ini, "[Settings]\r\nunsure threshold=70\r\n"));

@@ -115,13 +115,27 @@ TEST(PluginSettings, FileHoldsTwentyOneValuesInOrder) {
   settings_storage file;
   file.set_file_name(dir.file(kPluginSettingsFile).c_str());
   ASSERT_TRUE(file.load_file(true));
-  const char* expected[] = {"working directory", "target spam folder", "target unsure folder",
-                            "target spam folderid", "target unsure folderid", "ft hi", "ft lo",
-                            "mark spam as read", "mark unsure as read", "target spam folder valid",
-                            "target unsure folder valid", "delete spam strategy", "age of spam to delete",
-                            "last received ltr1", "last received ltr2", "ask or not for train",
-                            "train by sent items", "train by sent address book", "bayes train by sent items",
-                            "grade marks in subject", "MaxSinglePathLevel"};
+  const char* expected[] = {"working directory",
+                            "target spam folder",
+                            "target unsure folder",
+                            "target spam folderid",
+                            "target unsure folderid",
+                            "ft hi",
+                            "ft lo",
+                            "mark spam as read",
+                            "mark unsure as read",
+                            "target spam folder valid",
+                            "target unsure folder valid",
+                            "delete spam strategy",
+                            "age of spam to delete",
+                            "last received ltr1",
+                            "last received ltr2",
+                            "ask or not for train",
+                            "train by sent items",
+                            "train by sent address book",
+                            "bayes train by sent items",
+                            "grade marks in subject",
+                            "MaxSinglePathLevel"};
   storage_handle* key = file.open_key(kSettingsSection, nullptr);
   ASSERT_NE(key, nullptr);
   size_t i = 0;
@@ -134,8 +148,8 @@ TEST(PluginSettings, FileHoldsTwentyOneValuesInOrder) {
   EXPECT_EQ(i, 21u);
   uint8_t level[16];
   size_t size = 0;
-  ASSERT_TRUE(file.get_value("antispam basic settings\\MaxSinglePathLevel", nullptr, level, sizeof level, &size,
-                             kCodeBlock, nullptr));
+  ASSERT_TRUE(file.get_value("antispam basic settings\\MaxSinglePathLevel", nullptr, level, sizeof level,
+                             &size, kCodeBlock, nullptr));
   const uint8_t half[12] = {0x05, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xE0, 0x3F};
   ASSERT_EQ(size, sizeof half);
   EXPECT_EQ(0, std::memcmp(level, half, sizeof half));

@@ -79,7 +79,8 @@ TEST(SettingsRecord, ResetAfterConstructionLeavesAnEmptyWorkingDirectory) {
 TEST(SettingsRecord, SectionRoundTripStoresOneValuePerNameAndRawPaths) {
   set_env("RMX_RECORD_TEST", "expanded");
   test_record r;
-  r.bind_setting(kCategoryStorage, kBindPath, &r.working_directory, "working directory", &r.raw_working_directory);
+  r.bind_setting(kCategoryStorage, kBindPath, &r.working_directory, "working directory",
+                 &r.raw_working_directory);
   r.raw_working_directory = "%RMX_RECORD_TEST%\\dir\\";
   r.name = "spam folder";
   r.raw_path = "%RMX_RECORD_TEST%\\p";
@@ -95,7 +96,8 @@ TEST(SettingsRecord, SectionRoundTripStoresOneValuePerNameAndRawPaths) {
   ASSERT_NE(key, nullptr);
   storage_handle* h = s.open_key(nullptr, key);
   std::vector<std::string> names;
-  for (; h; h = s.next_entry_closing(h, true)) names.push_back(h->id == s.name_id("working directory") ? "wd" : "x");
+  for (; h; h = s.next_entry_closing(h, true))
+    names.push_back(h->id == s.name_id("working directory") ? "wd" : "x");
   s.close_key(key);
   EXPECT_EQ(names.size(), 7u);
   EXPECT_EQ(names.front(), "wd");

@@ -68,9 +68,9 @@ TEST(StorageFile, DamagedFilesFailAndLeaveTheStorageEmpty) {
   fill(good);
   const std::string valid = packed(good);
   const std::string cases[] = {
-      "",                         // cannot be mapped
-      valid.substr(0, 8),         // header without a dictionary
-      valid + '\0',               // a byte after the tree
+      "",                  // cannot be mapped
+      valid.substr(0, 8),  // header without a dictionary
+      valid + '\0',        // a byte after the tree
       valid.substr(0, valid.size() - 1),
       "abbX" + valid.substr(4),
   };
@@ -89,7 +89,8 @@ TEST(StorageFile, FailedSaveKeepsTheOldFile) {
   scratch_folder dir;
   const std::string name = dir.file("relaymx.dat");
   ASSERT_TRUE(write_file(name, "old contents"));
-  HANDLE holder = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE holder =
+      CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   settings_storage s;
   s.set_file_name(name.c_str());

@@ -87,7 +87,8 @@ TEST(StorageFormat, WorkedExampleByteForByte) {
   ASSERT_TRUE(back.load_from_memory(expected.data(), expected.size()));
   uint8_t got[8] = {};
   size_t size = 0;
-  EXPECT_TRUE(back.get_value("antispam basic settings\\ft hi", nullptr, got, sizeof got, &size, kCodeBlock, nullptr));
+  EXPECT_TRUE(
+      back.get_value("antispam basic settings\\ft hi", nullptr, got, sizeof got, &size, kCodeBlock, nullptr));
   EXPECT_EQ(size, 8u);
   EXPECT_EQ(0, std::memcmp(got, value, 8));
   EXPECT_EQ(packed(back), expected);

@@ -11,15 +11,20 @@ namespace testing_support {
 scoped_reg_value::scoped_reg_value(HKEY root, const char* subkey, const char* name, const DWORD* value)
     : root_(root), subkey_(subkey), name_(name ? name : "") {
   remember();
-  if (value) write(REG_DWORD, value, sizeof(*value));
-  else write(REG_NONE, nullptr, 0);
+  if (value)
+    write(REG_DWORD, value, sizeof(*value));
+  else
+    write(REG_NONE, nullptr, 0);
 }
 
-scoped_reg_value::scoped_reg_value(HKEY root, const char* subkey, const char* name, const char* value, DWORD type)
+scoped_reg_value::scoped_reg_value(HKEY root, const char* subkey, const char* name, const char* value,
+                                   DWORD type)
     : root_(root), subkey_(subkey), name_(name ? name : "") {
   remember();
-  if (value) write(type, value, static_cast<DWORD>(strlen(value) + 1));
-  else write(REG_NONE, nullptr, 0);
+  if (value)
+    write(type, value, static_cast<DWORD>(strlen(value) + 1));
+  else
+    write(REG_NONE, nullptr, 0);
 }
 
 void scoped_reg_value::remember() {
@@ -134,7 +139,9 @@ bool write_file(const std::string& path, const std::string& bytes) {
   return static_cast<bool>(out);
 }
 
-bool file_exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool file_exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // The build passes the folder as a Unix path; Wine shows the Unix root as drive Z:.
 std::string program_folder() {

@@ -30,7 +30,8 @@ void registry_path(char* buffer) {
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPathsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
   DWORD type = 0;
   DWORD size = kPathBuffer - 1;
-  if (RegQueryValueExA(key, kLibraryName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExA(key, kLibraryName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+          ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ))
     buffer[0] = '\0';
   buffer[kPathBuffer - 1] = '\0';
@@ -57,11 +58,13 @@ bool check_gui_library_version() {
     return false;
   }
   BOOL accepted = FALSE;
-  if (!guarded([&] { accepted = entry(kRequired[0], kRequired[1], kRequired[2], kRequired[3]); })) accepted = FALSE;
+  if (!guarded([&] { accepted = entry(kRequired[0], kRequired[1], kRequired[2], kRequired[3]); }))
+    accepted = FALSE;
   if (accepted & 0xFF) return true;
   free_library();
-  RLOG("[rk_gui.version] rk_gui.dll too old. Need with numbers: %d, %d, %d, %d", static_cast<int>(kRequired[0]),
-       static_cast<int>(kRequired[1]), static_cast<int>(kRequired[2]), static_cast<int>(kRequired[3]));
+  RLOG("[rk_gui.version] rk_gui.dll too old. Need with numbers: %d, %d, %d, %d",
+       static_cast<int>(kRequired[0]), static_cast<int>(kRequired[1]), static_cast<int>(kRequired[2]),
+       static_cast<int>(kRequired[3]));
   return false;
 }
 
