@@ -50,7 +50,8 @@ class text {
   size_t size() const { return len_; }
   size_t capacity() const { return cap_; }
   bool empty() const { return len_ == 0; }
-  char operator[](size_t i) const { return data_[i]; }
+  // Index size() is the terminator, also of a text that never held storage.
+  char operator[](size_t i) const { return c_str()[i]; }
   char back() const { return len_ ? data_[len_ - 1] : '\0'; }
 
   bool equals(const char* s) const;

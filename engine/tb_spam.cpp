@@ -68,14 +68,23 @@ void aspam::stop() {
   initialized_ = false;
 }
 
+// The wrapper's line is logged once, when its connector is made; later attempts are the connector's,
+// which logs each of its own failures.
 bool aspam::connect() {
-  if (!connector_) connector_ = std::make_unique<engine_connector>();
+  if (connector_) return true;
+  connector_ = std::make_unique<engine_connector>();
   if (connector_->connect()) return true;
   RLOG("%s", connect_failure_line());
   return false;
 }
 
-engine_interface* aspam::engine() { return connect() ? connector_->engine() : nullptr; }
+engine_interface* aspam::engine() {
+  bool made_now = !connector_;
+  if (!connect()) return nullptr;
+  // A connector made just now has tried once already; an older one retries.
+  if (!made_now && !connector_->connect()) return nullptr;
+  return connector_->engine();
+}
 
 void aspam::bind_settings_offline(const char* storage_file_name) {
   RLOG("[i] __bind_settings_offline - client only");

@@ -37,7 +37,8 @@ class aspam {
   virtual int init_engine(const char* storage_file_name);
   virtual int start_online();
   virtual void stop();
-  // True when a connector exists and holds the engine's interface.
+  // True when a connector exists. The first call makes it and connects; when that fails it logs the
+  // wrapper's line and answers false.
   virtual bool connect();
   virtual void offline_hook() {}
   virtual void online_hook() {}

@@ -43,15 +43,11 @@ bool __pack_mail(message_package* package, int msid, tbp_data_callback callback,
   }
   package_part* body = package_append(*package, kPartText, static_cast<uint64_t>(length) + 1);
   if (!body) return false;
-  int written = 0;
-  if (!ask_host(callback, msid, kRequestMessageText, body->data, length, &written)) return false;
-  // The host may deliver less than it announced; it can never have delivered more than the buffer.
-  if (written < 0 || written > length) {
-    RLOG("[-] __pack_mail: the host delivered %d of %d bytes", written, length);
-    return false;
-  }
-  static_cast<char*>(body->data)[written] = '\0';
-  body->size = static_cast<uint64_t>(written) + 1;
+  // The answer of the fill call is not a count (a client may return a status there): the text is
+  // what was announced, zero bytes where the client wrote nothing.
+  int ignored = 0;
+  if (!ask_host(callback, msid, kRequestMessageText, body->data, length, &ignored)) return false;
+  static_cast<char*>(body->data)[length] = '\0';
   return true;
 }
 

@@ -9,11 +9,6 @@
 
 namespace {
 
-text& stat_path() {
-  static text path;
-  return path;
-}
-
 constexpr const char* kStatus = "Status";
 constexpr const char* kVerdictKeys[] = {"spam", "ProbableSpam", "GoodMessages"};
 constexpr size_t kReportStringSize = 65535;
@@ -55,6 +50,8 @@ struct pending_counts {
   void flush();
 
   CRITICAL_SECTION lock;
+  // The path lives in this object, so that the last flush at unload still has it.
+  text path;
   int verdicts[3] = {0, 0, 0};
   int total = 0;
   DWORD last_flush = GetTickCount();
@@ -75,7 +72,7 @@ int clamp_sum(int stored, int delta) {
 // Read, add, write: the verdicts' keys first, then "Total", each result at least 0.
 void pending_counts::flush() {
   EnterCriticalSection(&lock);
-  const char* file = statistics_path();
+  const char* file = path.c_str();
   // The data folder is the installer's, but a first count must not be lost when it is missing.
   if (*file && total != 0 && ensure_parent_folder(file)) {
     for (int v = kVerdictSpam; v <= kVerdictGood; ++v)
@@ -92,11 +89,14 @@ void pending_counts::flush() {
 }  // namespace
 
 void set_statistics_path(const char* path) {
-  pending().flush();  // what was counted belongs to the old file
-  stat_path().assign(path);
+  pending_counts& p = pending();
+  p.flush();  // what was counted belongs to the old file
+  EnterCriticalSection(&p.lock);
+  p.path.assign(path);
+  LeaveCriticalSection(&p.lock);
 }
 
-const char* statistics_path() { return stat_path().c_str(); }
+const char* statistics_path() { return pending().path.c_str(); }
 
 void stat_count(int verdict, int delta) {
   if (delta == 0 || verdict < kVerdictSpam || verdict > kVerdictGood) return;

@@ -1,11 +1,10 @@
 #include "rules/visual_list.h"
 
-#include <algorithm>
 #include <string>
 
-namespace {
+#include "common/file_replace.h"
 
-constexpr DWORD kWriteChunk = 1u << 20;
+namespace {
 
 // Reads the file through a read-only view; nothing is read beyond the size of the open file.
 void read_mapped(const text& path, rule_list& entries) {
@@ -46,33 +45,6 @@ bool list_file_exists(const text& path) {
   return ok;
 }
 
-bool write_all(HANDLE file, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, kWriteChunk));
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
-    done += written;
-  }
-  return FlushFileBuffers(file) != 0;
-}
-
-// A temporary file that cannot be written completely is removed: a short file must never replace
-// the list.
-bool write_new_file(const text& path, const std::string& bytes) {
-  HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool ok = write_all(file, bytes);
-  DWORD error = GetLastError();
-  CloseHandle(file);
-  if (!ok) {
-    DeleteFileA(path.c_str());
-    SetLastError(error);
-  }
-  return ok;
-}
-
 }  // namespace
 
 text temporary_list_name(const text& path) {
@@ -100,7 +72,11 @@ uint32_t visual_list::save(move_file_fn move) {
   // Without a path there is no folder to write in; "~" alone would land in the current folder.
   if (path().empty()) return kListTempFailed;
   const text temp = temporary_list_name(path());
-  if (!write_new_file(temp, entries_.write())) return kListTempFailed;
+  const std::string bytes = entries_.write();
+  // A temporary file that cannot be written completely is removed: a short file must never replace
+  // the list.
+  if (!write_whole_file(temp.c_str(), bytes.data(), bytes.size(), FILE_ATTRIBUTE_TEMPORARY).ok())
+    return kListTempFailed;
 
   // A backup left by an interrupted save while the list file exists is stale and is replaced.
   const text backup = temporary_list_name(temp);

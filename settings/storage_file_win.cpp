@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "common/file_replace.h"
 #include "common/paths.h"
 #include "log/log.h"
 #include "settings/storage.h"
@@ -16,9 +17,12 @@ void report(uint32_t level, const char* what, const char* file) {
   log_stream(nullptr) << what << " \"" << file << '"';
 }
 
-void report_error(const char* what, const char* file, DWORD err) {
+// The texts that carry the error code, and the byte count for a short write.
+void report_write_error(const char* what, const char* file, const write_outcome& out) {
   if (log_level() == 0 || !log_enabled(1)) return;
-  log_stream(nullptr) << what << " \"" << file << "\", err = " << static_cast<unsigned long>(err);
+  log_stream line(nullptr);
+  line << what << " \"" << file << "\", err = " << static_cast<unsigned long>(out.error);
+  if (out.failed == write_step::kShortWrite) line << ", wrote " << static_cast<unsigned long>(out.written);
 }
 
 struct file_closer {
@@ -35,40 +39,25 @@ struct view_closer {
   }
 };
 
-// Writes all bytes into a fresh file beside the target; true leaves the temporary name in tmp.
-bool write_temporary(const char* target, const std::vector<uint8_t>& bytes, text* tmp) {
-  text folder(target);
+constexpr const char* kTempPrefix = "rmx";
+constexpr const char* kTempPattern = "rmx*.tmp";
+// A save takes milliseconds; a temporary file this old belongs to a process that died during one.
+constexpr unsigned kStaleTempMs = 60 * 1000;
+
+text folder_of(const char* file) {
+  text folder(file);
   path_remove_file_name(folder);
-  char name[MAX_PATH] = {};
-  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "rmx", 0, name)) {
-    report_error("can't create file", target, GetLastError());
-    return false;
+  return folder;
+}
+
+// Reports a failed save in the words of the step that failed.
+void report_save_failure(const char* name, const write_outcome& out) {
+  switch (out.failed) {
+    case write_step::kWrite:
+    case write_step::kFlush: report_write_error("error writing", name, out); break;
+    case write_step::kShortWrite: report_write_error("can't write all data to", name, out); break;
+    default: report(1, "can't create file", name); break;  // the temporary file or its move into place
   }
-  tmp->assign(name);
-  file_closer file{CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (file.h == INVALID_HANDLE_VALUE) {
-    report_error("can't create file", target, GetLastError());
-    return false;
-  }
-  DWORD written = 0;
-  if (!WriteFile(file.h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-    report_error("error writing", target, GetLastError());
-    return false;
-  }
-  if (written != bytes.size()) {
-    DWORD err = GetLastError();
-    if (log_level() != 0 && log_enabled(1))
-      log_stream(nullptr) << "can't write all data to \"" << target
-                          << "\", err = " << static_cast<unsigned long>(err) << ", wrote "
-                          << static_cast<unsigned long>(written);
-    return false;
-  }
-  if (!FlushFileBuffers(file.h)) {
-    report_error("error writing", target, GetLastError());
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -77,6 +66,8 @@ bool settings_storage::load_file(bool must_exist) {
   // Whatever the failure, a failed load leaves the storage empty, as a failed parse does.
   clear();
   const char* name = file_name();
+  text folder = folder_of(name);
+  if (!folder.empty()) remove_stale_files(folder.c_str(), kTempPattern, kStaleTempMs);
   file_closer file{CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.h == INVALID_HANDLE_VALUE) {
@@ -113,14 +104,15 @@ bool settings_storage::save_file(bool only_if_modified) {
     report(1, "can't pack data for", name);
     return false;
   }
-  text tmp;
-  if (!write_temporary(name, bytes, &tmp)) {
-    if (!tmp.empty()) DeleteFileA(tmp.c_str());
+  text folder = folder_of(name);
+  char tmp[MAX_PATH] = {};
+  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), kTempPrefix, 0, tmp)) {
+    report(1, "can't create file", name);
     return false;
   }
-  if (!MoveFileExA(tmp.c_str(), name, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    report_error("can't replace file", name, GetLastError());
-    DeleteFileA(tmp.c_str());
+  write_outcome out = replace_file(name, tmp, bytes.data(), bytes.size());
+  if (!out.ok()) {
+    report_save_failure(name, out);
     return false;
   }
   set_modified(false);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/file_replace.h"
 #include "log/log.h"
 #include "sfl_ipc/core/model_file.h"
 
@@ -64,18 +65,6 @@ bool read_whole(const std::string& path, std::vector<uint8_t>* out, bool* missin
   return ok;
 }
 
-bool write_whole(const std::string& path, const std::vector<uint8_t>& bytes) {
-  HANDLE f =
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD wrote = 0;
-  bool ok =
-      WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) && wrote == bytes.size();
-  ok = FlushFileBuffers(f) && ok;
-  CloseHandle(f);
-  return ok;
-}
-
 }  // namespace
 
 model_store::model_store(std::string folder) : folder_(std::move(folder)), path_(folder_ + kModelFile) {
@@ -90,13 +79,7 @@ store_load model_store::load(classifier* out) {
   mutex_turn turn(mutex_);
   // Saves write their temporary files only while holding the turn, so any found now belongs to a
   // process that died during a save.
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder_ + "sfl_model.*.tmp").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do DeleteFileA((folder_ + found.cFileName).c_str());
-    while (FindNextFileA(find, &found));
-    FindClose(find);
-  }
+  remove_stale_files(folder_.c_str(), "sfl_model.*.tmp", 0);
   std::vector<uint8_t> bytes;
   bool missing = false, read = false;
   for (int attempt = 0; attempt < kReadAttempts && !read && !missing; ++attempt) {
@@ -129,10 +112,9 @@ bool model_store::save(const std::vector<uint8_t>& bytes) {
   std::snprintf(temp_name, sizeof(temp_name), "sfl_model.%lu.tmp", GetCurrentProcessId());
   std::string temp = folder_ + temp_name;
   mutex_turn turn(mutex_);
-  if (!write_whole(temp, bytes) ||
-      !MoveFileExA(temp.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    RLOG("[-] sfl: cannot save the model to %s: %lu", path_.c_str(), GetLastError());
-    DeleteFileA(temp.c_str());
+  write_outcome out = replace_file(path_.c_str(), temp.c_str(), bytes.data(), bytes.size());
+  if (!out.ok()) {
+    RLOG("[-] sfl: cannot save the model to %s: %lu", path_.c_str(), out.error);
     return false;
   }
   return true;

@@ -59,6 +59,20 @@ void client_fixture::TearDown() {
   if (plugin_.module && !finalized_) plugin_.Finalize();
   unload_plugin(plugin_);
   if (engine_.module) FreeLibrary(engine_.module);
+  if (!data_folder_aside_.empty()) {
+    std::string folder = data_folder_aside_.substr(0, data_folder_aside_.size() - 6);
+    testing_support::remove_tree(folder);
+    EXPECT_TRUE(MoveFileA(data_folder_aside_.c_str(), folder.c_str())) << folder;
+  }
+}
+
+bool client_fixture::set_data_folder_aside() {
+  std::string folder = product_data_folder();
+  folder.pop_back();
+  std::string aside = folder + ".aside";
+  if (!MoveFileA(folder.c_str(), aside.c_str())) return false;
+  data_folder_aside_ = aside;
+  return true;
 }
 
 void client_fixture::install(layout l) {

@@ -50,6 +50,8 @@ class client_fixture : public ::testing::Test {
   // Copies the modules, loads the plug-in and attaches to the recording engine once it is loaded.
   void install(layout l = layout());
   void start(int expected_status = 0);
+  // Moves the machine-wide product data folder aside for the test; TearDown puts it back.
+  bool set_data_folder_aside();
   bool attach_engine();
   std::string log_text() const { return testing_support::read_file(dir_.file("relaymx.log")); }
   std::vector<rec_call> engine_calls(int slot) const;
@@ -59,6 +61,7 @@ class client_fixture : public ::testing::Test {
   plugin_module plugin_;
   recording_engine engine_;
   bool finalized_ = false;
+  std::string data_folder_aside_;
   std::unique_ptr<testing_support::scoped_reg_value> user_folder_, no_root_, no_gui_path_, log_on_;
   std::unique_ptr<saved_data_file> stats_, basic_;
 };

@@ -9,8 +9,11 @@ TEST(Text, EmptyTextNeverYieldsNull) {
   ASSERT_NE(t.c_str(), nullptr);
   EXPECT_STREQ(t.c_str(), "");
   EXPECT_TRUE(t.empty());
+  EXPECT_EQ(t[0], '\0');  // the terminator, as for any other text
+  EXPECT_EQ(t.back(), '\0');
   text from_null(static_cast<const char*>(nullptr));
   EXPECT_STREQ(from_null.c_str(), "");
+  EXPECT_EQ(from_null[0], '\0');
 }
 
 TEST(Text, CapacityGrowsBySteps) {

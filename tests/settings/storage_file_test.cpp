@@ -107,4 +107,42 @@ TEST(StorageFile, FailedSaveKeepsTheOldFile) {
   EXPECT_FALSE(missing_folder.save_file(false));
 }
 
+// A process killed during a save leaves its temporary file; the next load removes it once it is old
+// enough that no save can still be writing it.
+TEST(StorageFile, LoadRemovesTemporaryFilesOfAKilledSave) {
+  scratch_folder dir;
+  const std::string name = dir.file("relaymx.dat");
+  settings_storage s;
+  s.set_file_name(name.c_str());
+  fill(s);
+  ASSERT_TRUE(s.save_file(false));
+  struct row {
+    const char* file;
+    int age_minutes;
+    bool removed;
+  } rows[] = {{"rmx1A2B.tmp", 10, true},
+              {"rmxFFFF.tmp", 0, false},
+              {"other.tmp", 10, false},
+              {"rmx0001.dat", 10, false}};
+  for (const row& r : rows) {
+    ASSERT_TRUE(write_file(dir.file(r.file), "partial"));
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= static_cast<ULONGLONG>(r.age_minutes) * 60 * 10000000;
+    FILETIME then{t.LowPart, t.HighPart};
+    HANDLE f =
+        CreateFileA(dir.file(r.file).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetFileTime(f, nullptr, nullptr, &then));
+    CloseHandle(f);
+  }
+  settings_storage back;
+  back.set_file_name(name.c_str());
+  ASSERT_TRUE(back.load_file(true));
+  EXPECT_EQ(packed(back), packed(s));
+  for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i)
+    EXPECT_EQ(file_exists(dir.file(rows[i].file)), !rows[i].removed) << "row " << i;
+}
+
 }  // namespace

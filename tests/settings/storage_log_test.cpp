@@ -34,8 +34,21 @@ TEST(StorageFile, MessagesNameTheFile) {
   ASSERT_TRUE(s.save_file(false));
   write_file(name, read_file(name) + "x");
   EXPECT_FALSE(s.load_file(true));
+  // A save that cannot make its file, and one that cannot move it over a file held open.
+  const std::string no_folder = dir.file("missing\\relaymx.dat");
+  settings_storage elsewhere;
+  elsewhere.set_file_name(no_folder.c_str());
+  elsewhere.set_value("v", nullptr, value, 1, kCodeBlock, false);
+  EXPECT_FALSE(elsewhere.save_file(false));
+  HANDLE holder =
+      CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  s.set_value("w", nullptr, value, 1, kCodeBlock, false);
+  EXPECT_FALSE(s.save_file(false));
+  CloseHandle(holder);
   std::string log = read_file(log_file);
-  EXPECT_EQ(log, "can't open file \"" + name + "\"" + "can't unpack storage from \"" + name + "\"");
+  EXPECT_EQ(log, "can't open file \"" + name + "\"" + "can't unpack storage from \"" + name + "\"" +
+                     "can't create file \"" + no_folder + "\"" + "can't create file \"" + name + "\"");
 }
 
 }  // namespace
