@@ -12,6 +12,9 @@ namespace {
 
 constexpr const char* kDefaultFolder = "C:\\Program Files\\Kestrom\\Corvane Suite\\";
 const char* const kModules[] = {"plughost.exe", "relaymx.tbp", "rk_gui.dll", "sfl_ipc.dll"};
+// The help files lie in help\ beside the host program, where context help also looks when no help
+// folder is recorded; they go into the folder that AntispamHelp names.
+const char* const kHelpFiles[] = {"help_en.chm"};
 
 bool make_folders(const std::string& path) {
   for (size_t i = path.find('\\', 3); i != std::string::npos; i = path.find('\\', i + 1))
@@ -45,6 +48,24 @@ bool record_paths(const std::string& root) {
   return ok;
 }
 
+// Copies the named files that were built from one folder into another; a file not built is skipped.
+template <size_t N>
+bool copy_files(const std::string& from, const std::string& to, const char* const (&names)[N]) {
+  for (const char* name : names) {
+    std::string source = from + name;
+    if (GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      std::printf("skipped:   %s (not built)\n", source.c_str());
+      continue;
+    }
+    if (source != to + name && !CopyFileA(source.c_str(), (to + name).c_str(), FALSE)) {
+      std::fprintf(stderr, "plughost: cannot copy %s to %s (error %lu)\n", name, to.c_str(), GetLastError());
+      return false;
+    }
+    std::printf("installed: %s%s\n", to.c_str(), name);
+  }
+  return true;
+}
+
 }  // namespace
 
 int command_install(const std::vector<std::string>& args, const host_options&) {
@@ -59,19 +80,8 @@ int command_install(const std::vector<std::string>& args, const host_options&) {
     return 1;
   }
   std::string from = host_folder();
-  for (const char* name : kModules) {
-    std::string source = from + name;
-    if (GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      std::printf("skipped:   %s (not built)\n", name);
-      continue;
-    }
-    if (source != root + name && !CopyFileA(source.c_str(), (root + name).c_str(), FALSE)) {
-      std::fprintf(stderr, "plughost: cannot copy %s to %s (error %lu)\n", name, root.c_str(),
-                   GetLastError());
-      return 1;
-    }
-    std::printf("installed: %s%s\n", root.c_str(), name);
-  }
+  if (!copy_files(from, root, kModules) || !copy_files(from + "help\\", root + "help\\", kHelpFiles))
+    return 1;
   std::string data;
   if (!make_data_folder(&data)) {
     std::fprintf(stderr, "plughost: cannot create the product data folder\n");

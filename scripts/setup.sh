@@ -2,8 +2,10 @@
 # Installs what the build, the tests and the main job need on a Debian machine. Idempotent: packages
 # that are already there are not asked for again, so a warm machine skips this in a second.
 set -euo pipefail
+# Icons are drawn from SVG (librsvg2-bin, imagemagick, icoutils); the help file is compiled with
+# chmcmd (fp-utils) and read back by the tests (libchm-bin).
 packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth
-          libgtest-dev googletest python3)
+          libgtest-dev googletest python3 librsvg2-bin imagemagick icoutils fp-utils libchm-bin)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

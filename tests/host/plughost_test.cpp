@@ -221,3 +221,24 @@ TEST_F(plughost_fixture, BadUseExitsNonZeroWithAReason) {
     EXPECT_NE(r.err.find(rows[i].reason), std::string::npos) << "row " << i << ": " << r.err;
   }
 }
+
+TEST_F(plughost_fixture, InstallLaysOutTheModulesAndTheHelpFileAndRecordsTheFolders) {
+  // The recorded folders are put back afterwards (AntispamRoot by the fixture).
+  scoped_reg_value help(HKEY_LOCAL_MACHINE, kPathsKey, "AntispamHelp", static_cast<const char*>(nullptr));
+  scoped_reg_value log(HKEY_LOCAL_MACHINE, kPathsKey, "AntispamLog", static_cast<const char*>(nullptr));
+  scoped_reg_value library(HKEY_LOCAL_MACHINE, kPathsKey, "rk_gui.dll", static_cast<const char*>(nullptr));
+  std::string root = dir_.file("product\\");
+  process_result r = run("install \"" + dir_.file("product") + "\"");  // a backslash before " escapes it
+  ASSERT_EQ(r.exit_code, 0u) << r.err;
+  char recorded[MAX_PATH] = {};
+  DWORD size = sizeof(recorded);
+  ASSERT_EQ(
+      RegGetValueA(HKEY_LOCAL_MACHINE, kPathsKey, "AntispamHelp", RRF_RT_REG_SZ, nullptr, recorded, &size),
+      ERROR_SUCCESS);
+  EXPECT_STREQ(recorded, (root + "help\\").c_str());
+  for (const char* name : {"plughost.exe", "relaymx.tbp", "rk_gui.dll", "help\\help_en.chm"}) {
+    std::string built = read_file(program_folder() + name);
+    EXPECT_FALSE(built.empty()) << name << " was not built";
+    EXPECT_TRUE(read_file(root + name) == built) << name;
+  }
+}
