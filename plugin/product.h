@@ -3,9 +3,10 @@
 #pragma once
 #include "common/text.h"
 #include "common/product_keys.h"
+#include "common/version.h"
 
 constexpr const char* kPluginName = "Kestrom Corvane Suite Antispam Filter";
-constexpr const char* kBuildBanner = "relaymx 6365.205.0836 (svn 6365), internal";
+constexpr const char* kBuildBanner = RELAYMX_BUILD_BANNER;
 constexpr size_t kProductTextSize = 32;
 
 // Name and version from the module's version resource (defaults "Antispam" and "0.8.6").
