@@ -4,8 +4,10 @@
 
 // Where the product's installer records its folders (machine-wide) and the plug-in its per-user
 // settings folder (per user): one key name under both roots.
-
 constexpr char kPathsKey[] = "Software\\Kestrom\\Corvane Suite\\Paths";
+
+// The product's folder below the common application-data folder.
+constexpr char kProductFolder[] = "Kestrom\\Corvane Suite";
 
 // Values under kPathsKey, machine-wide: the installation folders and the resource library's path.
 constexpr char kRootValue[] = "AntispamRoot";

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/verdict.h"
 #include "host/commands.h"
 #include "host/mail_source.h"
 #include "host/message_table.h"
@@ -14,19 +15,14 @@
 
 namespace {
 
-// The plug-in's default thresholds: spam from 85, probable spam from 75; -1 means no score.
-constexpr int kSpamThreshold = 85;
-constexpr int kUnsureThreshold = 75;
+// The plug-in's default thresholds; -1 means no score.
+constexpr int kSpamThreshold = kDefaultSpamThreshold;
 // This driver is single-threaded and uses the first slot of the message table.
 constexpr int kSlot = 0;
 
-enum verdict { kSpam, kProbable, kGood, kVerdicts };
-const char* const kVerdictNames[kVerdicts] = {"spam", "probable-spam", "good"};
+const char* const kVerdictNames[kVerdictCount] = {"spam", "probable-spam", "good"};
 
-verdict classify(int score) {
-  if (score < 1 || score < kUnsureThreshold) return kGood;
-  return score < kSpamThreshold ? kProbable : kSpam;
-}
+verdict classify(int score) { return classify_score(score, kDefaultSpamThreshold, kDefaultUnsureThreshold); }
 
 class stopwatch {
  public:
@@ -93,7 +89,7 @@ int command_check(const std::vector<std::string>& args, const host_options& opti
   plugin_session session;
   if (!session.start(options)) return 1;
   message_feed feed;
-  size_t counts[kVerdicts] = {}, failed = 0;
+  size_t counts[kVerdictCount] = {}, failed = 0;
   stopwatch clock;
   for (const message_ref& m : messages) {
     int msid = feed.open(m);
@@ -109,8 +105,8 @@ int command_check(const std::vector<std::string>& args, const host_options& opti
   }
   double seconds = clock.seconds();
   session.stop();
-  std::printf("verdicts: spam %zu, probable-spam %zu, good %zu\n", counts[kSpam], counts[kProbable],
-              counts[kGood]);
+  std::printf("verdicts: spam %zu, probable-spam %zu, good %zu\n", counts[kVerdictSpam],
+              counts[kVerdictProbableSpam], counts[kVerdictGood]);
   if (failed) std::printf("unreadable: %zu\n", failed);
   print_throughput(messages.size() - failed, feed.bytes(), seconds);
   return failed ? 1 : 0;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/byte_io.h"
+#include "common/byte_io.h"
 
 namespace resource_fixture {
 
