@@ -18,7 +18,7 @@ bool stored_folder(registry_key& key, text* folder) {
   text expanded;
   expand_environment(folder->c_str(), &expanded);
   if (ensure_folder(expanded.c_str()) == kFolderReady) {
-    RLOG("[i] successfull. Breaking");
+    RLOG("[i] successfull. Breaking");  // spelt as the documented log line is
     return true;
   }
   RLOG("[i] failed.");
@@ -44,6 +44,7 @@ bool default_folder(text* folder) {
 
 text common_settings::getsettingsfolder() {
   RLOG("[i] common_settings::getsettingsfolder invoked");
+  // The line names an older key than kPathsKey, which is read below; it stays as documented.
   RLOG("[i] checking HKCU\\Software\\Kestrom\\Antispam");
   text folder;
   bool ok;
@@ -53,6 +54,7 @@ text common_settings::getsettingsfolder() {
   }
   if (!ok) ok = default_folder(&folder);
   if (!ok) {
+    // "&d" is no conversion: the documented line logs this text as it stands, without the error code.
     RLOG("[-] Unable to open or create default setting's folder for antispam, &d");
     return text();
   }
@@ -104,6 +106,7 @@ bool ensure_parent_folder(const char* file) {
 int ensure_folder(const char* path) {
   if (create_folder_path(path)) return kFolderReady;
   if (GetLastError() == ERROR_ALREADY_EXISTS) return probe_folder(path);
+  // INVALID_FILE_ATTRIBUTES has the directory bit too, so a path that is not there also answers 3.
   if (GetFileAttributesA(path ? path : "") & FILE_ATTRIBUTE_DIRECTORY) return kFolderNotMade;
   return kFolderFailed;
 }
@@ -117,7 +120,7 @@ bool _get_common_appdata(text* path) {
     return text(buf);
   }();
   if (folder.empty()) {
-    RLOG("[-] _get_common_appdata cannot find 'all users application data 'folder");
+    RLOG("[-] _get_common_appdata cannot find 'all users application data 'folder");  // quotes as documented
     return false;
   }
   path->assign(folder.c_str());

@@ -23,6 +23,7 @@ void plugin_settings::bind(uint32_t mode) {
     // The order here is the order of the values in the saved file.
     bind_setting(kCategoryStorage, kBindText, &target_spam_folder, "target spam folder", nullptr);
     bind_setting(kCategoryStorage, kBindText, &target_unsure_folder, "target unsure folder", nullptr);
+    // "folderid" without a space is the key that saved files hold.
     bind_setting(kCategoryStorage, kBindSigned, &target_spam_folder_id, "target spam folderid", nullptr);
     bind_setting(kCategoryStorage, kBindSigned, &target_unsure_folder_id, "target unsure folderid", nullptr);
     bind_setting(kCategoryStorage, kBindSigned, &ft_hi, "ft hi", nullptr);
