@@ -2,13 +2,16 @@
 
 #include <commctrl.h>
 
+#include <memory>
+#include <new>
+
 #include "common/paths.h"
 
 namespace {
 gui_module* g_current = nullptr;
 
 constexpr DWORD kCommonControlClasses = 0x4FF;  // the Windows 95 classes and the cool bar classes
-constexpr int kStringStep = 256;
+constexpr int kStringBufferSize = 65535;
 
 typedef BOOL(WINAPI* init_common_controls_fn)(const INITCOMMONCONTROLSEX*);
 
@@ -72,21 +75,16 @@ gui_module* current_gui_module() { return g_current; }
 
 HINSTANCE resource_instance() { return g_current ? g_current->resource_instance() : nullptr; }
 
-// Grows the buffer while the string fills it up to its last two characters.
-text load_resource_string(unsigned id) {
+// A string resource holds at most 65535 characters.
+text load_string(unsigned id, HINSTANCE instance) {
   text out;
-  HINSTANCE instance = resource_instance();
+  if (!instance) instance = resource_instance();
   if (!instance) return out;
-  for (int size = kStringStep;; size += kStringStep) {
-    char* buf = out.buffer(static_cast<size_t>(size));
-    int n = LoadStringA(instance, id, buf, size);
-    if (n <= 0) {
-      out.set_length(0);
-      return out;
-    }
-    if (n < size - 2) {
-      out.set_length(static_cast<size_t>(n));
-      return out;
-    }
-  }
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kStringBufferSize]);
+  if (!buffer) return out;
+  const int n = LoadStringA(instance, id, buffer.get(), kStringBufferSize);
+  if (n > 0) out.assign(buffer.get(), static_cast<size_t>(n));
+  return out;
 }
+
+text load_resource_string(unsigned id) { return load_string(id, nullptr); }

@@ -46,5 +46,7 @@ gui_module* current_gui_module();
 // Instance that resources are loaded from: the current module object's resource instance, or null.
 HINSTANCE resource_instance();
 
-// Loads a string resource from the resource instance; empty when it is missing.
+// Loads a string resource from instance (null: the resource instance); empty when it is missing.
+text load_string(unsigned id, HINSTANCE instance = nullptr);
+// load_string from the resource instance.
 text load_resource_string(unsigned id);
