@@ -14,6 +14,7 @@
 #include "tests/support/ui_driver.h"
 #include "tests/ui/dialog_test_ids.h"
 #include "tests/ui/framework_stand_ins.h"
+#include "ui/framework/activation_context.h"
 #include "ui/framework/gui_module.h"
 #include "ui/framework/window_registry.h"
 
@@ -245,6 +246,42 @@ TEST(Dialog, InitDataCutShortFillsTheWholeEntriesOnly) {
   EXPECT_FALSE(dialog.whole);
   EXPECT_EQ(dialog.items, "Alpha");
   EXPECT_TRUE(dialog.without);
+}
+
+TEST(Dialog, DialogsAndSheetsRunInsideTheModulesActivationContext) {
+  test_module();
+  HANDLE context = module_activation_context();
+  ASSERT_NE(context, INVALID_HANDLE_VALUE) << "the test program carries a manifest of id 2";
+  struct probe : dialog_base {
+    probe() : dialog_base(IDD_MODAL_CUT) {}
+    LRESULT on_init_dialog() override {
+      GetCurrentActCtx(&active);
+      end_dialog(IDOK);
+      return 0;
+    }
+    HANDLE active = nullptr;
+  } dialog;
+  EXPECT_EQ(dialog.do_modal(nullptr), IDOK);
+  EXPECT_EQ(dialog.active, context);
+  HANDLE outside = nullptr;
+  GetCurrentActCtx(&outside);
+  EXPECT_NE(outside, context) << "the context is active only around the calls";
+  if (dialog.active) ReleaseActCtx(dialog.active);
+  if (outside) ReleaseActCtx(outside);
+  // The sheet's entry point comes from the common controls of version 6, and is looked up once.
+  property_sheet_fn entry = property_sheet_entry();
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(property_sheet_entry(), entry);
+  HMODULE library = nullptr;
+  ASSERT_TRUE(GetModuleHandleExA(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCSTR>(reinterpret_cast<void*>(entry)), &library));
+  // A difference of Wine: its version 6 library answers DllGetVersion with the numbers of version
+  // 5, so the side-by-side folder it was loaded from tells them apart.
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(library, path, MAX_PATH);
+  EXPECT_NE(strstr(path, "\\winsxs\\"), nullptr) << path;
+  EXPECT_NE(strstr(path, "common-controls_6595b64144ccf1df_6.0."), nullptr) << path;
 }
 
 TEST(Dialog, MissingTemplateMakesNoDialogAndNoPageRecord) {

@@ -124,6 +124,7 @@ LRESULT dialog_base::on_help(HELPINFO* info) {
 }
 
 INT_PTR dialog_base::do_modal(HWND parent) {
+  if (gui_module* gui = current_gui_module()) gui->ensure_common_controls();
   activation_scope scope;
   return DialogBoxParamA(resource_instance(), ordinal(template_id_), parent, modal_dialog_procedure,
                          reinterpret_cast<LPARAM>(this));

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "common/paths.h"
+#include "ui/framework/activation_context.h"
 
 namespace {
 gui_module* g_current = nullptr;
@@ -13,20 +14,18 @@ gui_module* g_current = nullptr;
 constexpr DWORD kCommonControlClasses = 0x4FF;  // the Windows 95 classes and the cool bar classes
 constexpr int kStringBufferSize = 65535;
 
-typedef BOOL(WINAPI* init_common_controls_fn)(const INITCOMMONCONTROLSEX*);
-
-// Looked up by name, so that the module does not import the common controls library for the host.
-// From the module's entry point only a library already loaded is used: loading one there could
-// deadlock on the loader's lock. Windows that need the controls load them first (may_load).
-bool init_common_controls(bool may_load) {
+// From the module's entry point only a library already loaded is used, outside the module's
+// activation context: loading one there (or building the context) could deadlock on the loader's
+// lock. Every later registration (may_load) runs inside the context, through the entry point looked
+// up once per process, so that windows and sheets get the version 6 controls.
+bool register_common_controls(bool may_load) {
+  if (may_load) return init_common_controls(kCommonControlClasses);
   HMODULE comctl = GetModuleHandleA("comctl32.dll");
-  if (!comctl && may_load) comctl = LoadLibraryA("comctl32.dll");
-  if (!comctl) return false;
-  auto init = reinterpret_cast<init_common_controls_fn>(
-      reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
-  if (!init) return false;
+  auto init = comctl ? reinterpret_cast<init_common_controls_fn>(
+                           reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")))
+                     : nullptr;
   INITCOMMONCONTROLSEX icc = {sizeof(icc), kCommonControlClasses};
-  return init(&icc) != FALSE;
+  return init && init(&icc) != FALSE;
 }
 }  // namespace
 
@@ -42,12 +41,14 @@ gui_module::~gui_module() {
 bool gui_module::init(HINSTANCE instance) {
   module_instance_ = instance;
   resource_instance_ = instance;
-  controls_ready_ = init_common_controls(false);
+  // Best effort: the registration that counts is the first one inside the context.
+  register_common_controls(false);
+  controls_ready_ = false;
   return true;
 }
 
 bool gui_module::ensure_common_controls() {
-  if (!controls_ready_) controls_ready_ = init_common_controls(true);
+  if (!controls_ready_) controls_ready_ = register_common_controls(true);
   return controls_ready_;
 }
 

@@ -17,7 +17,8 @@ class gui_module {
   virtual bool init(HINSTANCE instance);
   virtual bool term();
   virtual int run_message_loop();
-  // Registers the common control classes, loading their library when the entry point could not.
+  // Registers the common control classes inside the module's activation context, once; true when
+  // they are registered.
   bool ensure_common_controls();
 
   HINSTANCE module_instance() const { return module_instance_; }

@@ -133,6 +133,7 @@ INT_PTR property_sheet::do_modal(HWND parent) {
   header_.pfnCallback = sheet_callback;
   header_.hwndParent = parent;
   equalize_page_sizes(&header_, 0, 0);
+  if (gui_module* gui = current_gui_module()) gui->ensure_common_controls();
   property_sheet_fn run = property_sheet_entry();
   if (!run) return -1;
   g_sheet_being_created = this;
