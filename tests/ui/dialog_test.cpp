@@ -22,13 +22,6 @@ namespace {
 
 typedef std::vector<std::string> event_log;
 
-// The test program is the resource instance: its templates and strings are those of dialog_test.rc.
-gui_module& test_module() {
-  static gui_module module(GetModuleHandleA(nullptr));
-  module.ensure_common_controls();
-  return module;
-}
-
 class recording_dialog : public dialog_base {
  public:
   recording_dialog(unsigned id, event_log* log) : dialog_base(id), log_(log) {}
@@ -225,6 +218,42 @@ TEST(Dialog, HelpRequestsGoToContextHelpWithTheControlsId) {
   EXPECT_EQ(calls[1].context_id, 0x3F2u);
   EXPECT_EQ(calls[1].mouse.x, 123);
   EXPECT_EQ(calls[1].mouse.y, -45);
+}
+
+TEST(Dialog, TheRuleEditorOfTheResourceLibraryGetsItsListsAndHelpIds) {
+  gui_module& gui = test_module();
+  HMODULE library = LoadLibraryA((testing_support::program_folder() + "rk_gui.dll").c_str());
+  ASSERT_NE(library, nullptr);
+  gui.set_resource_instance(library);
+  const unsigned kRuleEdit = 210;
+  const int kPart = 1295, kOperator = 1296, kValue = 1297;
+  const DWORD kValueHelp = 2101297;
+  event_log log;
+  recording_dialog dialog(kRuleEdit, &log);
+  std::vector<std::string> parts, operators;
+  DWORD value_help = 0;
+  ui_driver::driver drive([&](ui_driver::driver& d) {
+    HWND window = ui_driver::find_window("#32770", "Rule");
+    if (!d.check(window != nullptr, "the rule editor did not show")) return;
+    parts = list_items(GetDlgItem(window, kPart), CB_GETCOUNT, CB_GETLBTEXT);
+    operators = list_items(GetDlgItem(window, kOperator), CB_GETCOUNT, CB_GETLBTEXT);
+    value_help = GetWindowContextHelpId(GetDlgItem(window, kValue));
+    d.check(ui_driver::bring_to_front(window), "to front");
+    d.check(ui_driver::press_key(VK_ESCAPE), "Escape");
+    d.check(ui_driver::wait_closed(window), "Escape did not close the rule editor");
+  });
+  EXPECT_EQ(dialog.do_modal(nullptr), IDCANCEL);
+  drive.join();
+  gui.set_resource_instance(gui.module_instance());
+  FreeLibrary(library);
+  EXPECT_EQ(drive.problems(), std::vector<std::string>());
+  ASSERT_EQ(parts.size(), 8u);
+  EXPECT_EQ(parts.front(), "Any part of the message");
+  EXPECT_EQ(parts.back(), "Message text");
+  ASSERT_EQ(operators.size(), 10u);
+  EXPECT_EQ(operators.front(), "contains");
+  EXPECT_EQ(operators.back(), "does not match the pattern");
+  EXPECT_EQ(value_help, kValueHelp);
 }
 
 TEST(Dialog, InitDataCutShortFillsTheWholeEntriesOnly) {

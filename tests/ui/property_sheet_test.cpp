@@ -22,12 +22,6 @@ typedef std::vector<std::string> event_log;
 
 constexpr int kApplyButton = 12321;  // the sheet's Apply
 
-gui_module& test_module() {
-  static gui_module module(GetModuleHandleA(nullptr));
-  module.ensure_common_controls();
-  return module;
-}
-
 // Records what the sheet asks of it. On a page with the refuse box, leaving is refused while the box
 // is ticked; typing in its name field marks the page changed.
 class test_page : public settings_page {
