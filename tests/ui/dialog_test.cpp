@@ -13,7 +13,7 @@
 #include "tests/support/test_support.h"
 #include "tests/support/ui_driver.h"
 #include "tests/ui/dialog_test_ids.h"
-#include "tests/ui/framework_stand_ins.h"
+#include "tests/ui/dialog_fixture.h"
 #include "ui/framework/activation_context.h"
 #include "ui/framework/gui_module.h"
 #include "ui/framework/window_registry.h"
@@ -184,7 +184,7 @@ TEST(Dialog, HelpRequestsGoToContextHelpWithTheControlsId) {
   test_module();
   event_log log;
   recording_dialog dialog(IDD_MODAL, &log);
-  stand_ins::help_requests().clear();
+  help_stand_in::requests().clear();
   HWND seen = nullptr;
   ui_driver::driver drive([&](ui_driver::driver& d) {
     HWND window = ui_driver::find_window("#32770", "Modal test");
@@ -199,7 +199,7 @@ TEST(Dialog, HelpRequestsGoToContextHelpWithTheControlsId) {
     // F1 in the name field: the system asks for help on the field, with its help id.
     d.check(ui_driver::click(GetDlgItem(window, IDC_NAME)), "click");
     d.check(ui_driver::press_key(VK_F1), "F1");
-    ui_driver::wait_until([] { return !stand_ins::help_requests().empty(); }, 3000);
+    ui_driver::wait_until([] { return !help_stand_in::requests().empty(); }, 3000);
     // A request as the title-bar help button makes it: any id and mouse position pass unchanged.
     HELPINFO info = {sizeof(info), HELPINFO_WINDOW, 0, nullptr, 0x3F2, {123, -45}};
     d.check(SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)) == 1, "answer to WM_HELP");
@@ -208,9 +208,9 @@ TEST(Dialog, HelpRequestsGoToContextHelpWithTheControlsId) {
   dialog.do_modal(nullptr);
   drive.join();
   EXPECT_EQ(drive.problems(), std::vector<std::string>());
-  const std::vector<stand_ins::help_request>& calls = stand_ins::help_requests();
+  const std::vector<help_stand_in::request>& calls = help_stand_in::requests();
   ASSERT_EQ(calls.size(), 2u);
-  for (const stand_ins::help_request& call : calls) {
+  for (const help_stand_in::request& call : calls) {
     EXPECT_EQ(call.module, GetModuleHandleA(nullptr));
     EXPECT_EQ(call.window, seen);
   }
