@@ -40,6 +40,10 @@ const command kCommands[] = {
      "                          rule, or the features of the learned model that weighed most",
      command_explain},
     {"report", "report                  print the plug-in's information report", command_report},
+    {"setup",
+     "setup                   open the plug-in's configuration sheet, as the mail client's menu does,\n"
+     "                          and tell afterwards which lists and options it saved",
+     command_setup},
 };
 
 }  // namespace
