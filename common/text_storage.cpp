@@ -4,7 +4,7 @@
 #include "common/text.h"
 
 #ifdef _WIN32
-#include "settings/block_pool.h"
+#include "common/block_pool.h"
 
 void* text_storage_allocate(size_t size) { return pool_allocate(size); }
 void text_storage_release(void* p, size_t size) { pool_release(p, size); }

@@ -2,8 +2,6 @@
 
 #include "common/guard.h"
 #include "log/log.h"
-#include "plugin/client_plugin.h"
-#include "plugin/statistics.h"
 #include "settings/folders.h"
 #include "settings/plugin_settings.h"
 
@@ -94,9 +92,8 @@ void aspam::bind_settings_offline(const char* storage_file_name) {
   }
   offline_hook();
   text path;
-  if (get_product_data_folder(&path)) path.append(kStatisticsFile);
-  path.truncate(kStatisticsPathMax);
-  set_statistics_path(path.c_str());
+  statistics_file_path(&path);
+  if (client_) client_->use_statistics_path(path.c_str());
 }
 
 int aspam::bind_settings_online() {
@@ -139,10 +136,12 @@ void tb_spam::online_hook() {
   }
 }
 
-int tb_spam::start(client_plugin& instance) {
+int tb_spam::start(engine_client& client) {
   if (read_basic_setting(kEnableThebat) == 0) return kStartDisabled;
+  set_client(&client);
   int status = init_engine(kPluginSettingsFile);
   start_online();
-  instance.Startup_operations();
+  client.startup_operations();
+  set_client(nullptr);  // the client lives for the start only
   return status;
 }

@@ -10,7 +10,18 @@
 
 #include "engine/engine_connector.h"
 
-class client_plugin;
+// What the wrapper asks of the plug-in it serves. The plug-in implements it, so that the wrapper knows
+// nothing of the plug-in's instance or of its counters.
+class engine_client {
+ public:
+  // Run once the settings are bound online.
+  virtual void startup_operations() = 0;
+  // Where the verdict counters go; given while the settings are bound offline.
+  virtual void use_statistics_path(const char* path) = 0;
+
+ protected:
+  ~engine_client() = default;
+};
 
 // Holds the result of entering a single-threaded apartment; leaves it only if entering succeeded.
 class com_apartment {
@@ -50,6 +61,7 @@ class aspam {
   void abandon_at_exit();
   void reload_lists(uint8_t mask);
   bool initialized() const { return initialized_; }
+  void set_client(engine_client* client) { client_ = client; }
 
  protected:
   virtual const char* connect_failure_line() const { return "[-] aspam engine initialization failed"; }
@@ -59,6 +71,7 @@ class aspam {
   int bind_settings_online();
 
   std::unique_ptr<engine_connector> connector_;
+  engine_client* client_ = nullptr;
   IMalloc* task_allocator_ = nullptr;
   bool initialized_ = false;
   std::unique_ptr<com_apartment> apartment_;
@@ -68,7 +81,7 @@ class tb_spam : public aspam {
  public:
   ~tb_spam() override;
   // Starts the engine for the instance; -1 when the plug-in is disabled for this host.
-  int start(client_plugin& instance);
+  int start(engine_client& client);
   void online_hook() override;
 
  protected:

@@ -5,9 +5,10 @@
 #include "plugin/product.h"
 #include "plugin/statistics.h"
 #include "plugin/tbp_api.h"
-#include "rules/rule_texts_win.h"
+#include "rules/rule_item.h"
 #include "settings/plugin_settings.h"
 #include "ui/framework/gui_library.h"
+#include "ui/framework/gui_module.h"
 
 namespace {
 
@@ -16,12 +17,24 @@ plugin_settings& settings_record_object() {
   return record;
 }
 
+// What the engine wrapper asks of the instance while it starts.
+class instance_engine_client final : public engine_client {
+ public:
+  explicit instance_engine_client(client_plugin& instance) : instance_(instance) {}
+  void startup_operations() override { instance_.Startup_operations(); }
+  void use_statistics_path(const char* path) override { set_statistics_path(path); }
+
+ private:
+  client_plugin& instance_;
+};
+
 }  // namespace
 
 int client_plugin::init_client() {
   RLOG("[i] init_client called");
   if (!load_gui_resource_library()) return kStartFailed;
-  use_resource_rule_texts();  // rule errors explain themselves in the resource library's words
+  // Rule errors explain themselves in the resource library's words.
+  set_rule_text_source(&load_resource_string);
   plugin_settings& record = settings_record_object();
   record.bind(kBindRegister);
   record.bind(kBindReset);
@@ -48,7 +61,8 @@ int start_client_core(client_plugin& instance) {
   RLOG("%s", kBuildBanner);
   tb_spam& wrapper = engine_wrapper();
   if (instance.init_client() < 0) return kStartFailed;
-  if (wrapper.start(instance) == 0) {
+  instance_engine_client client(instance);
+  if (wrapper.start(client) == 0) {
     RLOG("[i] client initialized");
     return 0;
   }

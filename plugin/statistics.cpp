@@ -114,8 +114,7 @@ void stat_flush() { pending().flush(); }
 text info_report() {
   stat_flush();
   text file;
-  if (get_product_data_folder(&file)) file.append(kStatisticsFile);
-  file.truncate(kStatisticsPathMax);
+  statistics_file_path(&file);
   const char* f = file.c_str();
   text details;
   details.format(kDetails, product_name(), product_version(), read_counter(f, "Hits", "MarkAsSpamHits"),

@@ -3,9 +3,6 @@
 #pragma once
 #include "common/text.h"
 
-constexpr const char* kStatisticsFile = "antispam_stat.ini";
-constexpr size_t kStatisticsPathMax = 259;
-
 enum verdict : int { kVerdictSpam = 0, kVerdictProbableSpam = 1, kVerdictGood = 2 };
 
 // The file the counters go to; set when the engine wrapper binds its settings.

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ui/framework/resource_ids.h"
+#include "rules/rule_error_ids.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
+# Includes keep to the layers that the README draws.
+python3 "$root/scripts/check_layers.py"
 # The native build runs the parsers, codecs and the classifier core under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 NATIVE_FLAGS="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined" \

@@ -62,6 +62,10 @@ int ensure_folder(const char* path);
 bool _get_common_appdata(text* path);
 // The product data folder ending in a backslash, stored in out; null when it cannot be found.
 const char* get_product_data_folder(text* out);
+// The statistics file in the product data folder, cut to kStatisticsPathMax characters; null (and out
+// empty) when the folder cannot be found.
+constexpr size_t kStatisticsPathMax = 259;
+const char* statistics_file_path(text* out);
 
 enum basic_setting : uint32_t {
   kSpamThreshold = 0,

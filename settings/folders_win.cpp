@@ -206,6 +206,13 @@ const char* get_product_data_folder(text* out) {
   return out->c_str();
 }
 
+const char* statistics_file_path(text* out) {
+  if (!get_product_data_folder(out)) return nullptr;
+  out->append(kStatisticsFile);
+  out->truncate(kStatisticsPathMax);
+  return out->c_str();
+}
+
 namespace {
 
 struct basic_key {

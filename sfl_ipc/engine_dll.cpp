@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr const char* kStatisticsFile = "antispam_stat.ini";
-
 // The per-user folder the plug-in keeps its files in, expanded, ending in a backslash.
 std::string user_folder() {
   text raw = common_settings::getsettingsfolder();
@@ -27,9 +25,8 @@ std::string user_folder() {
 }
 
 std::string statistics_file() {
-  text folder;
-  if (!get_product_data_folder(&folder)) return std::string();
-  return std::string(folder.c_str()) + kStatisticsFile;
+  text file;
+  return statistics_file_path(&file) ? std::string(file.c_str()) : std::string();
 }
 
 void setup_log(HINSTANCE instance) {

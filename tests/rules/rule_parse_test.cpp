@@ -5,7 +5,7 @@
 #include <string>
 
 #include "rules/rule_entry.h"
-#include "ui/framework/resource_ids.h"
+#include "rules/rule_error_ids.h"
 
 namespace {
 

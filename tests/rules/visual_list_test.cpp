@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/paths.h"
-#include "rules/rule_texts_win.h"
+#include "ui/framework/gui_module.h"
 #include "rules/visual_list.h"
 #include "tests/support/test_support.h"
 #include "ui/framework/gui_module.h"
@@ -214,7 +214,7 @@ struct resource_case {
 
 TEST(VisualList, ParseErrorsTakeTheirReasonFromTheResourceLibrary) {
   gui_module module(GetModuleHandleA(nullptr));
-  use_resource_rule_texts();
+  set_rule_text_source(&load_resource_string);  // as the plug-in does at start
   HMODULE library = LoadLibraryA((testing_support::program_folder() + "rk_gui.dll").c_str());
   ASSERT_NE(nullptr, library) << GetLastError();
   char expected[512] = {};

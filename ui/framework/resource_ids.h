@@ -28,13 +28,6 @@
 #define IDS_OP_FIRST 334
 #define IDS_OP_LAST 343
 
-// Rule parse errors.
-#define IDS_ERR_SECOND_PART 487
-#define IDS_ERR_SECOND_OPERATOR 488
-#define IDS_ERR_SECOND_CASE 489
-#define IDS_ERR_SECOND_NOT 490
-#define IDS_ERR_UNKNOWN_WORD 491
-
 // Configuration sheet and rule names.
 #define IDS_SHEET_TITLE 524
 #define IDS_COPY_PREFIX 546

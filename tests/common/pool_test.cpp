@@ -1,4 +1,4 @@
-#include "settings/block_pool.h"
+#include "common/block_pool.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The small-object pool (see block_pool.h). A chunk's free blocks form a list threaded through their
 // own first byte, which holds the index of the next free block.
-#include "settings/block_pool.h"
+#include "common/block_pool.h"
 
 #include <windows.h>
 
