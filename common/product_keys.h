@@ -7,6 +7,9 @@
 
 constexpr char kPathsKey[] = "Software\\Kestrom\\Corvane Suite\\Paths";
 
+// Value under kPathsKey, per user: the plug-in's settings folder (environment variables allowed).
+constexpr char kUserSettingsValue[] = "aspam settings";
+
 // Values under kPathsKey, machine-wide: the installation folders and the resource library's path.
 constexpr char kRootValue[] = "AntispamRoot";
 constexpr char kHelpValue[] = "AntispamHelp";
@@ -18,3 +21,4 @@ constexpr char kEngineLibraryName[] = "sfl_ipc.dll";
 constexpr char kStatisticsFile[] = "antispam_stat.ini";
 constexpr char kWhiteListFile[] = "whitelist.txt";
 constexpr char kBlackListFile[] = "blacklist.txt";
+constexpr char kPluginSettingsFile[] = "relaymx.dat";

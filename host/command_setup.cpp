@@ -1,5 +1,6 @@
 // setup: opens the plug-in's configuration sheet as the mail client's menu does (TBP_Setup), then
-// tells what the sheet saved: which list files were written and the "train by sent items" option.
+// tells what the sheet saved: which list files were written, and whether the settings record (where
+// the "train by sent items" option lives) was written, which happens only when that option changed.
 #include <windows.h>
 
 #include <cstdio>
@@ -7,7 +8,7 @@
 
 #include "host/commands.h"
 #include "host/session.h"
-#include "settings/plugin_settings.h"
+#include "common/product_keys.h"
 
 namespace {
 
@@ -32,26 +33,28 @@ bool same_state(const file_state& a, const file_state& b) {
   return a.exists == b.exists && a.size == b.size && CompareFileTime(&a.written, &b.written) == 0;
 }
 
-// The plug-in's settings as it reads them: its per-user folder and its storage file there.
-struct saved_settings {
-  std::string folder;
-  bool train_by_sent_items = true;
-};
-
-saved_settings read_settings() {
-  plugin_settings record;
-  record.bind(2);
-  record.bind(0);
-  record.init_working_directory();
-  record.load_settings_file(kPluginSettingsFile);
-  return {record.working_directory.c_str(), record.train_by_sent_items};
+// The plug-in's per-user folder, as its settings name it, with environment variables expanded and a
+// backslash at the end; empty when none is recorded.
+std::string settings_folder() {
+  char raw[MAX_PATH] = {};
+  DWORD size = sizeof(raw) - 1;
+  if (RegGetValueA(HKEY_CURRENT_USER, kPathsKey, kUserSettingsValue,
+                   RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, raw, &size) != ERROR_SUCCESS)
+    return std::string();
+  char expanded[MAX_PATH] = {};
+  DWORD n = ExpandEnvironmentStringsA(raw, expanded, sizeof(expanded));
+  std::string folder = n > 0 && n <= sizeof(expanded) ? expanded : raw;
+  if (!folder.empty() && folder.back() != '\\') folder.push_back('\\');
+  return folder;
 }
 
-struct list_file {
+struct watched_file {
   const char* label;
   const char* name;
 };
-const list_file kLists[] = {{"white list", "whitelist.txt"}, {"black list", "blacklist.txt"}};
+const watched_file kWatched[] = {
+    {"white list", kWhiteListFile}, {"black list", kBlackListFile}, {"settings record", kPluginSettingsFile}};
+constexpr int kWatchedCount = 3;
 
 }  // namespace
 
@@ -68,22 +71,23 @@ int command_setup(const std::vector<std::string>& args, const host_options& opti
     std::fprintf(stderr, "plughost: the plug-in is not ready (status %d); it shows no settings\n", status);
     return 1;
   }
-  saved_settings before = read_settings();
-  file_state lists_before[2];
-  for (int i = 0; i < 2; ++i) lists_before[i] = state_of(before.folder + kLists[i].name);
+  std::string folder = settings_folder();
+  if (folder.empty()) {
+    std::fprintf(stderr, "plughost: no per-user settings folder is recorded\n");
+    return 1;
+  }
+  file_state before[kWatchedCount];
+  for (int i = 0; i < kWatchedCount; ++i) before[i] = state_of(folder + kWatched[i].name);
 
   std::fflush(stdout);
   int result = plugin.Setup();
   session.stop();
 
-  saved_settings after = read_settings();
   std::printf("setup returned %d\n", result);
-  for (int i = 0; i < 2; ++i) {
-    std::string path = after.folder + kLists[i].name;
-    bool saved = !same_state(lists_before[i], state_of(path));
-    std::printf("%s: %s (%s)\n", kLists[i].label, saved ? "saved" : "unchanged", path.c_str());
+  for (int i = 0; i < kWatchedCount; ++i) {
+    std::string path = folder + kWatched[i].name;
+    bool saved = !same_state(before[i], state_of(path));
+    std::printf("%s: %s (%s)\n", kWatched[i].label, saved ? "saved" : "unchanged", path.c_str());
   }
-  std::printf("train by sent items: %s (%s)\n", after.train_by_sent_items ? "on" : "off",
-              after.train_by_sent_items == before.train_by_sent_items ? "unchanged" : "changed");
   return 0;
 }

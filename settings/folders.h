@@ -10,7 +10,6 @@
 #include "common/product_keys.h"
 #include "settings/environment.h"
 
-constexpr char kUserSettingsValue[] = "aspam settings";
 constexpr char kProductFolder[] = "Kestrom\\Corvane Suite";
 constexpr char kBasicSettingsFile[] = "antispam.ini";
 constexpr char kBasicSettingsSection[] = "Settings";

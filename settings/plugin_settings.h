@@ -3,10 +3,10 @@
 #pragma once
 #include <cstdint>
 
+#include "common/product_keys.h"
 #include "common/text.h"
 #include "settings/record.h"
 
-constexpr char kPluginSettingsFile[] = "relaymx.dat";
 
 class plugin_settings : public settings_record {
  public:
