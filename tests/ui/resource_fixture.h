@@ -132,6 +132,7 @@ struct item_spec {
   uint16_t title_ordinal;
   int16_t x, y, cx, cy;
   bytes extra;
+  uint32_t help_id = 0;  // extended templates only
 };
 
 struct template_spec {
@@ -174,7 +175,7 @@ inline bytes template_bits(const template_spec& t) {
   for (const item_spec& it : t.items) {
     pad4(&out);
     if (t.extended) {
-      put_u32(&out, 0);
+      put_u32(&out, it.help_id);
       put_u32(&out, 0);
       put_u32(&out, it.style);
     } else {

@@ -73,7 +73,8 @@ bool read_item(reader* r, bool extended, template_item* item) {
   fixed.size = extended ? kExtendedItem : kStandardItem;
   uint16_t id16 = 0;
   if (extended) {
-    skip_bytes(&fixed, 8);
+    read_u32(&fixed, &item->help_id);
+    skip_bytes(&fixed, 4);
     read_u32(&fixed, &item->style);
     skip_bytes(&fixed, 8);
     read_u32(&fixed, &item->id);
@@ -110,4 +111,35 @@ bool read_dialog_template(const uint8_t* bits, size_t size, dialog_layout* layou
 
 bool is_icon_static(const template_item& item) {
   return item.static_class && (item.style & kStaticTypeMask) == kStaticIconType && item.title_is_ordinal;
+}
+
+size_t template_header_size(const uint8_t* bits, size_t size) {
+  byte_view in{bits, size};
+  uint16_t version, signature;
+  if (!read_u16(&in, &version) || !read_u16(&in, &signature)) return 0;
+  return signature == kTemplateOrdinal ? kExtendedHeader : kStandardHeader;
+}
+
+static size_t size_offset(const uint8_t* bits, size_t size) {
+  const size_t header = template_header_size(bits, size);
+  if (header == 0 || size < header) return 0;
+  return header == kExtendedHeader ? kExtendedSizeOffset : kStandardSizeOffset;
+}
+
+bool read_template_size(const uint8_t* bits, size_t size, uint16_t* width, uint16_t* height) {
+  const size_t offset = size_offset(bits, size);
+  if (offset == 0) return false;
+  byte_view in{bits + offset, size - offset};
+  return read_u16(&in, width) && read_u16(&in, height);
+}
+
+bool write_template_size(uint8_t* bits, size_t size, uint16_t width, uint16_t height) {
+  const size_t offset = size_offset(bits, size);
+  if (offset == 0) return false;
+  const uint16_t values[] = {width, height};
+  for (size_t i = 0; i < 2; ++i) {
+    bits[offset + 2 * i] = static_cast<uint8_t>(values[i]);
+    bits[offset + 2 * i + 1] = static_cast<uint8_t>(values[i] >> 8);
+  }
+  return true;
 }

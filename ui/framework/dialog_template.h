@@ -21,6 +21,7 @@ constexpr uint32_t kStaticTypeMask = 0x1F;
 constexpr uint32_t kStaticIconType = 3;  // SS_ICON
 
 struct template_item {
+  uint32_t help_id = 0;  // extended items only
   uint32_t style = 0;
   uint32_t id = 0;
   bool static_class = false;  // the static ordinal, or the class named "Static"
@@ -39,3 +40,15 @@ bool read_dialog_template(const uint8_t* bits, size_t size, dialog_layout* layou
 
 // A static control showing an icon, whose title names the icon group by ordinal.
 bool is_icon_static(const template_item& item);
+
+// The size of a dialog in dialog units, held in the header at these byte offsets.
+constexpr size_t kStandardSizeOffset = 14;
+constexpr size_t kExtendedSizeOffset = 22;
+
+// The byte count of the fixed header of the template's layout, which holds its size; 0 when even the
+// signature is missing.
+size_t template_header_size(const uint8_t* bits, size_t size);
+// Width and height of the template in dialog units; false when the header is cut short.
+bool read_template_size(const uint8_t* bits, size_t size, uint16_t* width, uint16_t* height);
+// Writes width and height into the header; false (nothing written) when the header is cut short.
+bool write_template_size(uint8_t* bits, size_t size, uint16_t width, uint16_t height);

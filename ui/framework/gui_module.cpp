@@ -2,28 +2,30 @@
 
 #include <commctrl.h>
 
+#include <memory>
+#include <new>
+
 #include "common/paths.h"
+#include "ui/framework/activation_context.h"
 
 namespace {
 gui_module* g_current = nullptr;
 
 constexpr DWORD kCommonControlClasses = 0x4FF;  // the Windows 95 classes and the cool bar classes
-constexpr int kStringStep = 256;
+constexpr int kStringBufferSize = 65535;
 
-typedef BOOL(WINAPI* init_common_controls_fn)(const INITCOMMONCONTROLSEX*);
-
-// Looked up by name, so that the module does not import the common controls library for the host.
-// From the module's entry point only a library already loaded is used: loading one there could
-// deadlock on the loader's lock. Windows that need the controls load them first (may_load).
-bool init_common_controls(bool may_load) {
+// From the module's entry point only a library already loaded is used, outside the module's
+// activation context: loading one there (or building the context) could deadlock on the loader's
+// lock. Every later registration (may_load) runs inside the context, through the entry point looked
+// up once per process, so that windows and sheets get the version 6 controls.
+bool register_common_controls(bool may_load) {
+  if (may_load) return init_common_controls(kCommonControlClasses);
   HMODULE comctl = GetModuleHandleA("comctl32.dll");
-  if (!comctl && may_load) comctl = LoadLibraryA("comctl32.dll");
-  if (!comctl) return false;
-  auto init = reinterpret_cast<init_common_controls_fn>(
-      reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")));
-  if (!init) return false;
+  auto init = comctl ? reinterpret_cast<init_common_controls_fn>(
+                           reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")))
+                     : nullptr;
   INITCOMMONCONTROLSEX icc = {sizeof(icc), kCommonControlClasses};
-  return init(&icc) != FALSE;
+  return init && init(&icc) != FALSE;
 }
 }  // namespace
 
@@ -39,12 +41,14 @@ gui_module::~gui_module() {
 bool gui_module::init(HINSTANCE instance) {
   module_instance_ = instance;
   resource_instance_ = instance;
-  controls_ready_ = init_common_controls(false);
+  // Best effort: the registration that counts is the first one inside the context.
+  register_common_controls(false);
+  controls_ready_ = false;
   return true;
 }
 
 bool gui_module::ensure_common_controls() {
-  if (!controls_ready_) controls_ready_ = init_common_controls(true);
+  if (!controls_ready_) controls_ready_ = register_common_controls(true);
   return controls_ready_;
 }
 
@@ -72,21 +76,16 @@ gui_module* current_gui_module() { return g_current; }
 
 HINSTANCE resource_instance() { return g_current ? g_current->resource_instance() : nullptr; }
 
-// Grows the buffer while the string fills it up to its last two characters.
-text load_resource_string(unsigned id) {
+// A string resource holds at most 65535 characters.
+text load_string(unsigned id, HINSTANCE instance) {
   text out;
-  HINSTANCE instance = resource_instance();
+  if (!instance) instance = resource_instance();
   if (!instance) return out;
-  for (int size = kStringStep;; size += kStringStep) {
-    char* buf = out.buffer(static_cast<size_t>(size));
-    int n = LoadStringA(instance, id, buf, size);
-    if (n <= 0) {
-      out.set_length(0);
-      return out;
-    }
-    if (n < size - 2) {
-      out.set_length(static_cast<size_t>(n));
-      return out;
-    }
-  }
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kStringBufferSize]);
+  if (!buffer) return out;
+  const int n = LoadStringA(instance, id, buffer.get(), kStringBufferSize);
+  if (n > 0) out.assign(buffer.get(), static_cast<size_t>(n));
+  return out;
 }
+
+text load_resource_string(unsigned id) { return load_string(id, nullptr); }

@@ -17,7 +17,8 @@ class gui_module {
   virtual bool init(HINSTANCE instance);
   virtual bool term();
   virtual int run_message_loop();
-  // Registers the common control classes, loading their library when the entry point could not.
+  // Registers the common control classes inside the module's activation context, once; true when
+  // they are registered.
   bool ensure_common_controls();
 
   HINSTANCE module_instance() const { return module_instance_; }
@@ -46,5 +47,7 @@ gui_module* current_gui_module();
 // Instance that resources are loaded from: the current module object's resource instance, or null.
 HINSTANCE resource_instance();
 
-// Loads a string resource from the resource instance; empty when it is missing.
+// Loads a string resource from instance (null: the resource instance); empty when it is missing.
+text load_string(unsigned id, HINSTANCE instance = nullptr);
+// load_string from the resource instance.
 text load_resource_string(unsigned id);
