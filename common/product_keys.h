@@ -4,8 +4,10 @@
 
 // Where the product's installer records its folders (machine-wide) and the plug-in its per-user
 // settings folder (per user): one key name under both roots.
-
 constexpr char kPathsKey[] = "Software\\Kestrom\\Corvane Suite\\Paths";
+
+// The product's folder below the common application-data folder.
+constexpr char kProductFolder[] = "Kestrom\\Corvane Suite";
 
 // Value under kPathsKey, per user: the plug-in's settings folder (environment variables allowed).
 constexpr char kUserSettingsValue[] = "aspam settings";

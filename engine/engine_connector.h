@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "common/product_keys.h"
 #include "engine/engine_interface.h"
 
 class engine_connector {
@@ -26,4 +27,4 @@ class engine_connector {
   HMODULE library_ = nullptr;
 };
 
-constexpr const char* kEngineLibrary = "sfl_ipc.dll";
+constexpr const char* kEngineLibrary = kEngineLibraryName;

@@ -7,7 +7,6 @@
 
 namespace {
 aspam* g_current = nullptr;
-constexpr const char* kEngineSettingsName = "MaxSinglePathLevel";
 constexpr int kStartDisabled = -1;
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/product_keys.h"
 #include "host/commands.h"
 #include "host/mail_source.h"
 
@@ -40,7 +41,7 @@ int command_explain(const std::vector<std::string>& args, const host_options& op
     std::fprintf(stderr, "plughost: %s\n", error.c_str());
     return 1;
   }
-  std::string engine_path = folder_of(options.plugin_path) + "sfl_ipc.dll";
+  std::string engine_path = folder_of(options.plugin_path) + kEngineLibraryName;
   HMODULE engine = LoadLibraryA(engine_path.c_str());
   auto explain =
       engine ? reinterpret_cast<explain_fn>(reinterpret_cast<void*>(GetProcAddress(engine, "sfl_explain")))

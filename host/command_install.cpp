@@ -11,7 +11,7 @@
 namespace {
 
 constexpr const char* kDefaultFolder = "C:\\Program Files\\Kestrom\\Corvane Suite\\";
-const char* const kModules[] = {"plughost.exe", "relaymx.tbp", "rk_gui.dll", "sfl_ipc.dll"};
+const char* const kModules[] = {"plughost.exe", "relaymx.tbp", kGuiLibraryName, kEngineLibraryName};
 // The help files lie in help\ beside the host program, where context help also looks when no help
 // folder is recorded; they go into the folder that AntispamHelp names.
 const char* const kHelpFiles[] = {"help_en.chm"};
@@ -27,7 +27,7 @@ bool make_folders(const std::string& path) {
 bool make_data_folder(std::string* made) {
   char common[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common))) return false;
-  *made = std::string(common) + "\\Kestrom\\Corvane Suite\\";
+  *made = std::string(common) + "\\" + kProductFolder + "\\";
   return make_folders(*made);
 }
 
@@ -41,9 +41,9 @@ bool record_paths(const std::string& root) {
   if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPathsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
       ERROR_SUCCESS)
     return false;
-  bool ok = set_value(key, "AntispamRoot", root) && set_value(key, "AntispamHelp", root + "help\\") &&
-            set_value(key, "AntispamLog", root + "log\\") &&
-            set_value(key, "rk_gui.dll", root + "rk_gui.dll");
+  bool ok = set_value(key, kRootValue, root) && set_value(key, kHelpValue, root + "help\\") &&
+            set_value(key, kLogValue, root + "log\\") &&
+            set_value(key, kGuiLibraryName, root + kGuiLibraryName);
   RegCloseKey(key);
   return ok;
 }

@@ -2,10 +2,13 @@
 // published in the message table and handed to the plug-in by MSID; the plug-in fetches it back
 // through the data callback.
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "common/verdict.h"
 #include "host/commands.h"
 #include "host/mail_source.h"
 #include "host/message_table.h"
@@ -14,19 +17,20 @@
 
 namespace {
 
-// The plug-in's default thresholds: spam from 85, probable spam from 75; -1 means no score.
-constexpr int kSpamThreshold = 85;
-constexpr int kUnsureThreshold = 75;
+// The plug-in's default thresholds; -1 means no score. The results file judges spam from here.
+constexpr int kSpamThreshold = kDefaultSpamThreshold;
 // This driver is single-threaded and uses the first slot of the message table.
 constexpr int kSlot = 0;
 
-enum verdict { kSpam, kProbable, kGood, kVerdicts };
-const char* const kVerdictNames[kVerdicts] = {"spam", "probable-spam", "good"};
+const char* const kVerdictNames[kVerdictCount] = {"spam", "probable-spam", "good"};
 
-verdict classify(int score) {
-  if (score < 1 || score < kUnsureThreshold) return kGood;
-  return score < kSpamThreshold ? kProbable : kSpam;
-}
+// Exit codes of check, as scripts know them from other mail filters: with one message its verdict,
+// with several 0 once every one was checked; 3 on any error.
+constexpr int kExitChecked = 0;
+constexpr int kExitError = 3;
+int verdict_exit_code(verdict v) { return v == kVerdictSpam ? 0 : v == kVerdictGood ? 1 : 2; }
+
+verdict classify(int score) { return classify_score(score, kDefaultSpamThreshold, kDefaultUnsureThreshold); }
 
 class stopwatch {
  public:
@@ -85,15 +89,19 @@ bool gather(const std::vector<std::string>& paths, std::vector<message_ref>* mes
 
 int command_check(const std::vector<std::string>& args, const host_options& options) {
   if (args.empty()) {
-    std::fprintf(stderr, "plughost: check needs at least one file or folder\n");
-    return 2;
+    std::fprintf(stderr, "plughost: check needs at least one file or folder, or - for standard input\n");
+    return kExitError;
   }
   std::vector<message_ref> messages;
-  if (!gather(args, &messages)) return 1;
+  if (!gather(args, &messages)) return kExitError;
+  // A message on standard input is read as bytes: no line-end translation, no end at a ^Z.
+  for (const std::string& a : args)
+    if (a == kStandardInput) _setmode(_fileno(stdin), _O_BINARY);
   plugin_session session;
-  if (!session.start(options)) return 1;
+  if (!session.start(options)) return kExitError;
   message_feed feed;
-  size_t counts[kVerdicts] = {}, failed = 0;
+  size_t counts[kVerdictCount] = {}, failed = 0;
+  verdict last = kVerdictGood;
   stopwatch clock;
   for (const message_ref& m : messages) {
     int msid = feed.open(m);
@@ -103,17 +111,18 @@ int command_check(const std::vector<std::string>& args, const host_options& opti
     }
     int score = session.plugin().GetSpamScore(msid, serve_message_request);
     feed.close();
-    verdict v = classify(score);
+    verdict v = last = classify(score);
     ++counts[v];
     std::printf("%d %s %s\n", score, kVerdictNames[v], m.name.c_str());
   }
   double seconds = clock.seconds();
   session.stop();
-  std::printf("verdicts: spam %zu, probable-spam %zu, good %zu\n", counts[kSpam], counts[kProbable],
-              counts[kGood]);
+  std::printf("verdicts: spam %zu, probable-spam %zu, good %zu\n", counts[kVerdictSpam],
+              counts[kVerdictProbableSpam], counts[kVerdictGood]);
   if (failed) std::printf("unreadable: %zu\n", failed);
   print_throughput(messages.size() - failed, feed.bytes(), seconds);
-  return failed ? 1 : 0;
+  if (failed) return kExitError;
+  return messages.size() == 1 ? verdict_exit_code(last) : kExitChecked;
 }
 
 int command_train(const std::vector<std::string>& args, const host_options& options) {
@@ -233,9 +242,25 @@ bool gather_run(const run_options& o, std::vector<message_ref>* messages) {
   return false;
 }
 
+// Verdicts by gold label: index 0 spam, 1 ham; within each, the verdict's counter.
 struct run_counts {
-  size_t spam = 0, caught = 0, ham = 0, false_positives = 0, failed = 0;
+  size_t by_label[2][kVerdictCount] = {};
+  size_t failed = 0;
+  size_t total(int label) const {
+    return by_label[label][kVerdictSpam] + by_label[label][kVerdictProbableSpam] +
+           by_label[label][kVerdictGood];
+  }
 };
+
+// Probable spam is its own band: neither caught nor missed.
+void print_run_summary(const run_counts& c) {
+  const size_t* s = c.by_label[0];
+  const size_t* h = c.by_label[1];
+  std::printf("spam: %zu: spam %zu, probable-spam %zu, good %zu (missed)\n", c.total(0), s[kVerdictSpam],
+              s[kVerdictProbableSpam], s[kVerdictGood]);
+  std::printf("ham: %zu: spam %zu (false positives), probable-spam %zu, good %zu\n", c.total(1),
+              h[kVerdictSpam], h[kVerdictProbableSpam], h[kVerdictGood]);
+}
 
 }  // namespace
 
@@ -280,9 +305,7 @@ int command_run(const std::vector<std::string>& args, const host_options& option
     checking += t2 - t1;
     training += t3 - t2;
     bool judged_spam = score >= kSpamThreshold;
-    (gold_spam ? c.spam : c.ham)++;
-    if (gold_spam && judged_spam) ++c.caught;
-    if (!gold_spam && judged_spam) ++c.false_positives;
+    ++c.by_label[gold_spam ? 0 : 1][classify(score)];
     if (results && o.check)
       std::fprintf(results, "%s %s %d\n", m.name.c_str(), judged_spam ? "spam" : "ham", score);
     if (o.verbose)
@@ -294,12 +317,10 @@ int command_run(const std::vector<std::string>& args, const host_options& option
   session.stop();
   bool written = !results || (std::fflush(results) == 0 && !std::ferror(results));
   if (results) written = std::fclose(results) == 0 && written;
-  if (o.check) {  // a training pass judges nothing
-    std::printf("spam: %zu, caught %zu, missed %zu\n", c.spam, c.caught, c.spam - c.caught);
-    std::printf("ham: %zu, judged spam %zu\n", c.ham, c.false_positives);
-  } else {
-    std::printf("trained: %zu spam, %zu ham\n", c.spam, c.ham);
-  }
+  if (o.check)  // a training pass judges nothing
+    print_run_summary(c);
+  else
+    std::printf("trained: %zu spam, %zu ham\n", c.total(0), c.total(1));
   if (c.failed) std::printf("unreadable: %zu\n", c.failed);
   print_throughput(messages.size() - c.failed, feed.bytes(), seconds);
   std::printf("time: host reading %.3f s, TBP_GetSpamScore %.3f s, TBP_FeedSpam %.3f s, rest %.3f s\n",

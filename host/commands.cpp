@@ -21,8 +21,11 @@ const command kCommands[] = {
      "                          and record its folders in the machine-wide registry",
      command_install},
     {"check",
-     "check PATH...           score each message: a message file, a folder of them (recursively) or\n"
-     "                          an mbox file; one line 'score verdict name' each, then a summary",
+     "check PATH...|-         score each message: a message file, a folder of them (recursively), an\n"
+     "                          mbox file, or - for one message on standard input; one line\n"
+     "                          'score verdict name' each, then the count of each verdict.\n"
+     "                          Exit code: for one message 0 spam, 1 good, 2 probable spam; for\n"
+     "                          several 0; 3 on an error",
      command_check},
     {"train",
      "train --spam|--ham PATH...\n"

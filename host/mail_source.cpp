@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <memory>
 
 namespace {
 
 // mbox files are read in chunks of this size; only one chunk is held at a time.
 constexpr size_t kScanChunk = 1 << 20;
+// Standard input is read in steps of this size.
+constexpr size_t kStreamChunk = 1 << 16;
 // An envelope line is short; longer lines are kept only this far for the check.
 constexpr size_t kMaxEnvelopeLine = 1024;
 // Folders nested deeper than this (a link loop, most likely) are not followed.
@@ -218,6 +221,10 @@ bool collect_folder(const std::string& folder, message_label label, std::vector<
 bool collect_messages(const std::vector<std::string>& args, std::vector<message_ref>* out,
                       std::string* error) {
   for (const std::string& arg : args) {
+    if (arg == kStandardInput) {
+      out->push_back({arg, "(stdin)", true, 0, 0, message_label::none});
+      continue;
+    }
     stat_info st;
     if (stat_path(arg.c_str(), &st) != 0) {
       *error = "no such file or folder: " + arg;
@@ -259,8 +266,31 @@ bool read_index(const std::string& index, const std::string& root, std::vector<m
   return true;
 }
 
-bool message_reader::read(const message_ref& message, std::string* error) {
+bool message_reader::read_stream(FILE* in, std::string* error) {
+  file_time_ = static_cast<int64_t>(std::time(nullptr));  // the message arrives now
+  size_t got = 0;
+  for (;;) {
+    if (buffer_.size() < got + kStreamChunk) buffer_.resize(got + kStreamChunk);
+    size_t n = std::fread(buffer_.data() + got, 1, kStreamChunk, in);
+    got += n;
+    if (got > kMaxMessageSize) {
+      *error = "the message on standard input is larger than 2 GB";
+      return false;
+    }
+    if (n < kStreamChunk) break;
+  }
+  if (std::ferror(in)) {
+    *error = "cannot read standard input";
+    return false;
+  }
+  begin_ = envelope_length(buffer_.data(), got);
+  size_ = got - begin_;
+  return true;
+}
+
+bool message_reader::read(const message_ref& message, std::string* error, FILE* in) {
   begin_ = size_ = 0;
+  if (message.path == kStandardInput) return read_stream(in ? in : stdin, error);
   file_ptr f = open_binary(message.path);
   stat_info st;
   if (!f || stat_file(f.get(), &st) != 0) {

@@ -38,8 +38,10 @@ struct byte_range {
 bool scan_mbox(FILE* file, std::vector<byte_range>* out);
 
 // Each argument is a message file, a folder (every regular file below it, recursively, in sorted
-// order, each one message; names that begin with a dot are left out) or an mbox file (a file that begins with
-// "From "). False, with error naming the argument, when one cannot be read.
+// order, each one message; names that begin with a dot are left out), an mbox file (a file that begins with
+// "From ") or "-", one message on standard input. False, with error naming the argument, when one
+// cannot be read.
+constexpr char kStandardInput[] = "-";
 bool collect_messages(const std::vector<std::string>& args, std::vector<message_ref>* out,
                       std::string* error);
 bool collect_folder(const std::string& folder, message_label label, std::vector<message_ref>* out,
@@ -53,7 +55,9 @@ bool read_index(const std::string& index, const std::string& root, std::vector<m
 // Reads one message at a time into a buffer it reuses; the view is valid until the next read.
 class message_reader {
  public:
-  bool read(const message_ref& message, std::string* error);
+  // A message whose path is kStandardInput is read from in (standard input unless given): all of it,
+  // minus an envelope line, its time the time of reading.
+  bool read(const message_ref& message, std::string* error, FILE* in = nullptr);
   const char* data() const { return buffer_.data() + begin_; }
   size_t size() const { return size_; }
   // Last write time of the message's file, seconds since 1970 (UTC); 0 when unknown.
@@ -64,6 +68,8 @@ class message_reader {
   size_t begin_ = 0;
   size_t size_ = 0;
   int64_t file_time_ = 0;
+
+  bool read_stream(FILE* in, std::string* error);
 };
 
 // A message the host cannot hand over: the data callback counts in signed 32 bits.

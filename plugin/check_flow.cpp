@@ -15,12 +15,6 @@ namespace {
 
 constexpr int kNoScore = -1;
 
-int classify(int score, int spam_threshold, int unsure_threshold) {
-  if (score < 1 || score < unsure_threshold) return kVerdictGood;
-  if (score < spam_threshold) return kVerdictProbableSpam;
-  return kVerdictSpam;
-}
-
 // One guarded call into the host; false when it faulted or threw.
 bool ask_host(tbp_data_callback callback, int msid, int request, void* buffer, int size, int* answer) {
   return guarded([&] { *answer = callback(msid, request, buffer, size); });
@@ -76,6 +70,6 @@ int do_filter_action(client_plugin& instance, int msid, tbp_data_callback callba
   std::memcpy(stamp, &now, kTimeStampSize);
   int score = check_mail(current_engine_wrapper(), msid, callback, stamp);
   RLOG("[i] do_filter_action invoked with MsgID(%d), result (%d)", msid, score);
-  stat_count(classify(score, spam_threshold, unsure_threshold), 1);
+  stat_count(classify_score(score, spam_threshold, unsure_threshold), 1);
   return score;
 }

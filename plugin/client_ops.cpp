@@ -7,26 +7,23 @@
 #include "log/log.h"
 #include "plugin/client_plugin.h"
 #include "ui/framework/gui_module.h"
+#include "ui/framework/resource_ids.h"
 
 namespace {
 // String ids of the resource library.
-constexpr unsigned kAboutCaption = 214;
-constexpr unsigned kAboutText = 215;
-constexpr unsigned kHelpDocument = 224;
-constexpr unsigned kWebAddress = 230;
 constexpr INT_PTR kShellErrorLimit = 32;
 }  // namespace
 
 void client_plugin::open_help_document() {
   gui_module* gui = current_gui_module();
   text path(gui ? gui->help_root().c_str() : "");
-  path.append(load_resource_string(kHelpDocument));
+  path.append(load_resource_string(IDS_HELP_DOCUMENT));
   RLOG("[i] opening \"%s\"", path.c_str());
   ShellExecuteA(owner_window(), nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void client_plugin::open_web_page() {
-  text address = load_resource_string(kWebAddress);
+  text address = load_resource_string(IDS_WEB_ADDRESS);
   RLOG("[i] opening \"%s\"", address.c_str());
   INT_PTR result = reinterpret_cast<INT_PTR>(
       ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
@@ -34,8 +31,8 @@ void client_plugin::open_web_page() {
 }
 
 void client_plugin::show_about() {
-  text caption = load_resource_string(kAboutCaption);
-  text body = load_resource_string(kAboutText);
+  text caption = load_resource_string(IDS_ABOUT_CAPTION);
+  text body = load_resource_string(IDS_ABOUT_TEXT);
   HWND owner = GetActiveWindow();
   HWND top = owner ? GetAncestor(owner, GA_ROOT) : nullptr;
   MessageBoxA(top ? top : owner, body.c_str(), caption.c_str(), MB_OK);

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "common/paths.h"
+#include "common/product_keys.h"
+#include "common/registry_key.h"
 #include "engine/tb_spam.h"
 #include "log/log.h"
 #include "plugin/product.h"
@@ -18,11 +20,11 @@ gui_module& module_object(HINSTANCE instance) {
 void process_attach(HINSTANCE instance) {
   text root;
   text log_folder;
-  get_product_path("AntispamRoot", root);
+  get_product_path(kRootValue, root);
   if (!root.empty()) {
     text help;
-    module_object(instance).set_help_root(get_product_path("AntispamHelp", help));
-    get_product_path("AntispamLog", log_folder);
+    module_object(instance).set_help_root(get_product_path(kHelpValue, help));
+    get_product_path(kLogValue, log_folder);
   }
   log_set_module(instance);
   log_set_folder(log_folder.c_str());

@@ -41,25 +41,3 @@ void read_product_version() {
   query_version_string(block, "\\StringFileInfo\\000004B0\\ProductName", g_name);
   RLOG("[makeversion]: %s %s", g_name, g_version);
 }
-
-const char* get_product_path(const char* value_name, text& out) {
-  HKEY key = nullptr;
-  if (RegOpenKeyA(HKEY_LOCAL_MACHINE, kPathsKey, &key) != ERROR_SUCCESS) return out.c_str();
-  char value[kMaxPath + 1] = {};
-  DWORD size = kMaxPath;
-  DWORD type = 0;
-  LONG rc = RegQueryValueExA(key, value_name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-  RegCloseKey(key);
-  if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return out.c_str();
-  value[size < kMaxPath ? size : kMaxPath] = '\0';  // the stored text need not be terminated
-  text result(value);
-  if (type == REG_EXPAND_SZ) {
-    char expanded[kMaxPath + 1] = {};
-    DWORD n = ExpandEnvironmentStringsA(value, expanded, sizeof(expanded));
-    if (n == 0 || n > sizeof(expanded)) return out.c_str();
-    result.assign(expanded);
-  }
-  path_add_backslash(result);
-  out = result;
-  return out.c_str();
-}

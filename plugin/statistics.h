@@ -2,8 +2,7 @@
 // together with the counters the engine keeps in the same file.
 #pragma once
 #include "common/text.h"
-
-enum verdict : int { kVerdictSpam = 0, kVerdictProbableSpam = 1, kVerdictGood = 2 };
+#include "common/verdict.h"
 
 // The file the counters go to; set when the engine wrapper binds its settings.
 void set_statistics_path(const char* path);

@@ -4,11 +4,9 @@
 // strings laid out for another release.
 #include <windows.h>
 
-namespace {
-constexpr DWORD kInterfaceNumbers[4] = {249, 32791, 1344, 247};
-}
+#include "ui/framework/gui_interface.h"
 
 extern "C" BOOL WINAPI rk_gui_accepts(DWORD a, DWORD b, DWORD c, DWORD d) {
-  return a == kInterfaceNumbers[0] && b == kInterfaceNumbers[1] && c == kInterfaceNumbers[2] &&
-         d == kInterfaceNumbers[3];
+  return a == kGuiInterfaceNumbers[0] && b == kGuiInterfaceNumbers[1] && c == kGuiInterfaceNumbers[2] &&
+         d == kGuiInterfaceNumbers[3];
 }

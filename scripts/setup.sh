@@ -3,10 +3,11 @@
 # that are already there are not asked for again, so a warm machine skips this in a second.
 set -euo pipefail
 # Icons are drawn from SVG (librsvg2-bin, imagemagick, icoutils); the help file is compiled with
-# chmcmd (fp-utils) and read back by the tests (libchm-bin); screenshots want a window manager
-# (openbox) and real X input (xdotool).
+# chmcmd (fp-utils) and read back by the tests (libchm-bin). Tests press real keys with xdotool; the
+# screenshots are framed by openbox and taken with ImageMagick's import.
 packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xauth
-          libgtest-dev googletest python3 librsvg2-bin imagemagick icoutils fp-utils libchm-bin openbox xdotool)
+          libgtest-dev googletest python3 librsvg2-bin imagemagick icoutils fp-utils libchm-bin xdotool
+          openbox)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -8,37 +8,11 @@
 
 #include "common/text.h"
 #include "common/product_keys.h"
+#include "common/registry_key.h"
 #include "settings/environment.h"
 
-constexpr char kProductFolder[] = "Kestrom\\Corvane Suite";
 constexpr char kBasicSettingsFile[] = "antispam.ini";
 constexpr char kBasicSettingsSection[] = "Settings";
-
-// Owner of one open registry key; destroying it closes the key.
-class registry_key {
- public:
-  registry_key() = default;
-  registry_key(const char* subkey, HKEY root) { open(subkey, root); }
-  ~registry_key() { close(); }
-  registry_key(const registry_key&) = delete;
-  registry_key& operator=(const registry_key&) = delete;
-
-  bool open(const char* subkey, HKEY root);
-  // Creates the key; an existing key is opened again for reading only.
-  bool create(const char* subkey, HKEY root);
-  bool reopen_writable();
-  // REG_SZ; a refused write is retried once with the key reopened for full access.
-  bool set_string(const char* name, const char* value);
-  bool query_string(const char* name, text* out);
-  bool query_raw(const char* name, void* buffer, DWORD* size);
-  void close();
-  HKEY handle() const { return handle_; }
-
- private:
-  HKEY handle_ = nullptr;
-  HKEY root_ = nullptr;
-  text subkey_;
-};
 
 struct common_settings {
   // The per-user settings folder, unexpanded, ending in a backslash; empty when it can be neither

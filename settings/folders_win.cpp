@@ -6,81 +6,9 @@
 #include <vector>
 
 #include "common/paths.h"
+#include "common/verdict.h"
 #include "log/log.h"
 #include "settings/folders.h"
-
-bool registry_key::open(const char* subkey, HKEY root) {
-  close();
-  if (!subkey) return true;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  handle_ = key;
-  root_ = root;
-  subkey_.assign(subkey);
-  return true;
-}
-
-bool registry_key::create(const char* subkey, HKEY root) {
-  close();
-  if (!subkey) return true;
-  HKEY key = nullptr;
-  DWORD disposition = 0;
-  LONG rc = RegCreateKeyExA(root, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                            &disposition);
-  if (rc == ERROR_SUCCESS && disposition == REG_OPENED_EXISTING_KEY) {
-    RegCloseKey(key);
-    return open(subkey, root);
-  }
-  if (rc != ERROR_SUCCESS) return false;
-  handle_ = key;
-  root_ = root;
-  subkey_.assign(subkey);
-  return true;
-}
-
-bool registry_key::reopen_writable() {
-  if (!handle_ || subkey_.empty() || !root_) return false;
-  RegCloseKey(handle_);
-  handle_ = nullptr;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root_, subkey_.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
-  handle_ = key;
-  return true;
-}
-
-bool registry_key::set_string(const char* name, const char* value) {
-  if (!handle_ || !value) return false;
-  const DWORD size = static_cast<DWORD>(std::strlen(value) + 1);
-  const BYTE* data = reinterpret_cast<const BYTE*>(value);
-  LONG rc = RegSetValueExA(handle_, name, 0, REG_SZ, data, size);
-  if (rc == ERROR_ACCESS_DENIED && reopen_writable())
-    rc = RegSetValueExA(handle_, name, 0, REG_SZ, data, size);
-  return rc == ERROR_SUCCESS;
-}
-
-bool registry_key::query_string(const char* name, text* out) {
-  if (!handle_ || !out) return false;
-  DWORD size = 0;
-  if (RegQueryValueExA(handle_, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return false;
-  std::vector<char> buf(static_cast<size_t>(size) + 1, '\0');
-  if (RegQueryValueExA(handle_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buf.data()), &size) !=
-      ERROR_SUCCESS)
-    return false;
-  // The value counts its terminator; a value stored without one keeps all its bytes.
-  size_t len = strnlen(buf.data(), size);
-  out->assign(buf.data(), len);
-  return true;
-}
-
-bool registry_key::query_raw(const char* name, void* buffer, DWORD* size) {
-  if (!handle_) return false;
-  return RegQueryValueExA(handle_, name, nullptr, nullptr, static_cast<BYTE*>(buffer), size) == ERROR_SUCCESS;
-}
-
-void registry_key::close() {
-  if (handle_) RegCloseKey(handle_);
-  handle_ = nullptr;
-}
 
 namespace {
 
@@ -90,7 +18,7 @@ bool stored_folder(registry_key& key, text* folder) {
   text expanded;
   expand_environment(folder->c_str(), &expanded);
   if (ensure_folder(expanded.c_str()) == kFolderReady) {
-    RLOG("[i] successfull. Breaking");
+    RLOG("[i] successfull. Breaking");  // spelt as the documented log line is
     return true;
   }
   RLOG("[i] failed.");
@@ -116,6 +44,7 @@ bool default_folder(text* folder) {
 
 text common_settings::getsettingsfolder() {
   RLOG("[i] common_settings::getsettingsfolder invoked");
+  // The line names an older key than kPathsKey, which is read below; it stays as documented.
   RLOG("[i] checking HKCU\\Software\\Kestrom\\Antispam");
   text folder;
   bool ok;
@@ -125,6 +54,7 @@ text common_settings::getsettingsfolder() {
   }
   if (!ok) ok = default_folder(&folder);
   if (!ok) {
+    // "&d" is no conversion: the documented line logs this text as it stands, without the error code.
     RLOG("[-] Unable to open or create default setting's folder for antispam, &d");
     return text();
   }
@@ -176,6 +106,7 @@ bool ensure_parent_folder(const char* file) {
 int ensure_folder(const char* path) {
   if (create_folder_path(path)) return kFolderReady;
   if (GetLastError() == ERROR_ALREADY_EXISTS) return probe_folder(path);
+  // INVALID_FILE_ATTRIBUTES has the directory bit too, so a path that is not there also answers 3.
   if (GetFileAttributesA(path ? path : "") & FILE_ATTRIBUTE_DIRECTORY) return kFolderNotMade;
   return kFolderFailed;
 }
@@ -189,7 +120,7 @@ bool _get_common_appdata(text* path) {
     return text(buf);
   }();
   if (folder.empty()) {
-    RLOG("[-] _get_common_appdata cannot find 'all users application data 'folder");
+    RLOG("[-] _get_common_appdata cannot find 'all users application data 'folder");  // quotes as documented
     return false;
   }
   path->assign(folder.c_str());
@@ -220,8 +151,11 @@ struct basic_key {
   int fallback;
 };
 const basic_key kBasicKeys[] = {
-    {"spam threshold", 85}, {"unsure threshold", 75}, {"enable outlook", 1},
-    {"enable express", 1},  {"enable thebat", 1},
+    {"spam threshold", kDefaultSpamThreshold},
+    {"unsure threshold", kDefaultUnsureThreshold},
+    {"enable outlook", 1},
+    {"enable express", 1},
+    {"enable thebat", 1},
 };
 constexpr size_t kBasicKeyCount = sizeof kBasicKeys / sizeof kBasicKeys[0];
 

@@ -14,28 +14,7 @@ plugin_settings::~plugin_settings() {
   if (g_current == this) g_current = nullptr;
 }
 
-void plugin_settings::reset_defaults() {
-  target_spam_folder.clear();
-  target_unsure_folder.clear();
-  target_spam_folder_id = -1;
-  target_unsure_folder_id = -1;
-  ft_hi = 0;
-  ft_lo = 0;
-  mark_spam_as_read = false;
-  mark_unsure_as_read = true;
-  target_spam_folder_valid = false;
-  target_unsure_folder_valid = false;
-  delete_spam_strategy = 2;
-  age_of_spam_to_delete = 30;
-  last_received_ltr1 = 0;
-  last_received_ltr2 = 0;
-  ask_or_not_for_train = false;
-  train_by_sent_items = true;
-  train_by_sent_address_book = true;
-  bayes_train_by_sent_items = true;
-  grade_marks_in_subject = false;
-  max_single_path_level = 0.5;
-}
+void plugin_settings::reset_defaults() { static_cast<plugin_options&>(*this) = plugin_options(); }
 
 void plugin_settings::bind(uint32_t mode) {
   if (!bindings()) return;
@@ -44,6 +23,7 @@ void plugin_settings::bind(uint32_t mode) {
     // The order here is the order of the values in the saved file.
     bind_setting(kCategoryStorage, kBindText, &target_spam_folder, "target spam folder", nullptr);
     bind_setting(kCategoryStorage, kBindText, &target_unsure_folder, "target unsure folder", nullptr);
+    // "folderid" without a space is the key that saved files hold.
     bind_setting(kCategoryStorage, kBindSigned, &target_spam_folder_id, "target spam folderid", nullptr);
     bind_setting(kCategoryStorage, kBindSigned, &target_unsure_folder_id, "target unsure folderid", nullptr);
     bind_setting(kCategoryStorage, kBindSigned, &ft_hi, "ft hi", nullptr);
@@ -64,7 +44,7 @@ void plugin_settings::bind(uint32_t mode) {
     bind_setting(kCategoryStorage, kBindBool, &bayes_train_by_sent_items, "bayes train by sent items",
                  nullptr);
     bind_setting(kCategoryStorage, kBindBool, &grade_marks_in_subject, "grade marks in subject", nullptr);
-    bind_setting(kCategoryStorage, kBindDouble, &max_single_path_level, "MaxSinglePathLevel", nullptr);
+    bind_setting(kCategoryStorage, kBindDouble, &max_single_path_level, kEngineSettingsName, nullptr);
     return;
   }
   if (mode == kBindReset) reset_defaults();

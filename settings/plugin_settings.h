@@ -8,19 +8,8 @@
 #include "settings/record.h"
 
 
-class plugin_settings : public settings_record {
- public:
-  plugin_settings();
-  ~plugin_settings() override;
-
-  void bind(uint32_t mode) override;
-  // Loads the record from the working directory plus file_name; a missing file leaves the values.
-  void load_settings_file(const char* file_name);
-  // Saves when modified; modified stays set when the save fails, so the change is tried again.
-  bool save_if_modified();
-
-  text storage_path;
-  bool modified = false;
+// The options with their defaults, written once: a reset assigns a default-built copy.
+struct plugin_options {
   text target_spam_folder;
   text target_unsure_folder;
   int32_t target_spam_folder_id = -1;
@@ -41,6 +30,21 @@ class plugin_settings : public settings_record {
   bool bayes_train_by_sent_items = true;
   bool grade_marks_in_subject = false;
   double max_single_path_level = 0.5;
+};
+
+class plugin_settings : public settings_record, public plugin_options {
+ public:
+  plugin_settings();
+  ~plugin_settings() override;
+
+  void bind(uint32_t mode) override;
+  // Loads the record from the working directory plus file_name; a missing file leaves the values.
+  void load_settings_file(const char* file_name);
+  // Saves when modified; modified stays set when the save fails, so the change is tried again.
+  bool save_if_modified();
+
+  text storage_path;
+  bool modified = false;
 
  private:
   void reset_defaults();

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "settings/byte_io.h"
+#include "common/byte_io.h"
 #include "settings/environment.h"
 #include "settings/storage.h"
 
@@ -287,6 +287,18 @@ bool settings_record::read_text_file(const char* path) {
     }
   }
   return in.eof();
+}
+
+std::vector<uint8_t> settings_blob(const setting_binding* bindings, size_t count) {
+  std::vector<uint8_t> blob;
+  put_u32(&blob, static_cast<uint32_t>(count));
+  for (size_t i = 0; i < count; ++i) {
+    const char* name = bindings[i].name ? bindings[i].name : "";
+    put_bytes(&blob, name, std::strlen(name) + 1);
+    std::vector<uint8_t> value = pack_binding(bindings[i]);
+    put_bytes(&blob, value.data(), value.size());
+  }
+  return blob;
 }
 
 void settings_record::apply_engine_settings(const void* blob, size_t size) {

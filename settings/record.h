@@ -43,6 +43,8 @@ constexpr size_t kTextLengthSize = 2;
 constexpr size_t kBlobNameOverhead = 5;  // name terminator and type code
 constexpr char kSettingsSection[] = "antispam basic settings";
 constexpr char kWorkingDirectoryKey[] = "working directory";
+// The name under which the plug-in asks the engine for its settings blob, and the one value it holds.
+constexpr char kEngineSettingsName[] = "MaxSinglePathLevel";
 
 struct setting_binding {
   void* field = nullptr;
@@ -100,3 +102,5 @@ size_t binding_blob_size(const setting_binding& b);
 std::vector<uint8_t> pack_binding(const setting_binding& b);
 // Decodes a storage value's bytes into the member; a value too short leaves the member unchanged.
 bool unpack_binding(const setting_binding& b, const uint8_t* bytes, size_t size);
+// A settings blob of the members of the bindings, as apply_engine_settings reads it.
+std::vector<uint8_t> settings_blob(const setting_binding* bindings, size_t count);

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "settings/byte_io.h"
+#include "common/byte_io.h"
 
 constexpr uint8_t kStorageMagic[4] = {0x61, 0x62, 0x62, 0x61};
 constexpr uint32_t kStorageVersion = 1;

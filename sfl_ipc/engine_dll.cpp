@@ -7,6 +7,7 @@
 #include "common/copy_out.h"
 #include "common/guard.h"
 #include "common/paths.h"
+#include "common/registry_key.h"
 #include "log/log.h"
 #include "settings/environment.h"
 #include "settings/folders.h"
@@ -30,19 +31,11 @@ std::string statistics_file() {
 }
 
 void setup_log(HINSTANCE instance) {
-  HKEY key = nullptr;
-  char folder[MAX_PATH + 1] = {};
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPathsKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    DWORD size = MAX_PATH;
-    DWORD type = 0;
-    if (RegQueryValueExA(key, "AntispamLog", nullptr, &type, reinterpret_cast<BYTE*>(folder), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
-      folder[0] = '\0';
-    RegCloseKey(key);
-  }
+  // The plug-in's log folder, so that both modules write beside each other.
+  text folder;
+  get_product_path(kLogValue, folder);
   log_set_module(instance);
-  log_set_folder(folder);
+  log_set_folder(folder.c_str());
 }
 
 }  // namespace

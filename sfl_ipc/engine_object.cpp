@@ -5,6 +5,7 @@
 
 #include "log/log.h"
 #include "settings/folders.h"
+#include "settings/record.h"
 #include "sfl_ipc/core/model_file.h"
 
 namespace sfl {
@@ -14,8 +15,8 @@ namespace {
 engine_object* g_live = nullptr;
 SRWLOCK g_live_lock = SRWLOCK_INIT;  // guards g_live against a factory call racing the last Release
 
-constexpr const char* kWhiteList = "whitelist.txt";
-constexpr const char* kBlackList = "blacklist.txt";
+constexpr const char* kWhiteList = kWhiteListFile;
+constexpr const char* kBlackList = kBlackListFile;
 constexpr DWORD kMaxListFile = 16u << 20;
 constexpr size_t kExplainFeatures = 12;
 
@@ -151,15 +152,13 @@ HRESULT STDMETHODCALLTYPE engine_object::mark(message_package* package, int32_t 
 // The engine's own values, in the settings blob form: a record count, then per record the name and
 // its zero, the binding type, the packed value.
 HRESULT STDMETHODCALLTYPE engine_object::get_settings(const char* name, settings_sink* sink) {
-  if (!name || !sink || std::strcmp(name, "MaxSinglePathLevel") != 0) return E_INVALIDARG;
-  constexpr double kMaxSinglePathLevel = 0.5;
-  constexpr uint32_t kDoubleType = 5;
-  std::vector<uint8_t> blob = {1, 0, 0, 0};
-  blob.insert(blob.end(), name, name + std::strlen(name) + 1);
-  for (int i = 0; i < 4; ++i) blob.push_back(static_cast<uint8_t>(kDoubleType >> (8 * i)));
-  uint64_t bits;
-  std::memcpy(&bits, &kMaxSinglePathLevel, sizeof(bits));
-  for (int i = 0; i < 8; ++i) blob.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+  if (!name || !sink || std::strcmp(name, kEngineSettingsName) != 0) return E_INVALIDARG;
+  double level = 0.5;
+  setting_binding value;
+  value.field = &level;
+  value.name = kEngineSettingsName;
+  value.type = kBindDouble;
+  std::vector<uint8_t> blob = settings_blob(&value, 1);
   // The sink is the plug-in's object: reach its append through its table, never through our own code.
   typedef void(STDMETHODCALLTYPE * append_slot)(void*, const void*, uint64_t);
   void** table = *reinterpret_cast<void***>(sink);

@@ -12,7 +12,7 @@ class fuzz_record : public settings_record {
     bind_setting(kCategoryStorage, kBindUnsigned, &count, "count", nullptr);
     bind_setting(kCategoryStorage, kBindBool, &flag, "flag", nullptr);
     bind_setting(kCategoryStorage, kBindSigned, &delta, "delta", nullptr);
-    bind_setting(kCategoryStorage, kBindDouble, &level, "MaxSinglePathLevel", nullptr);
+    bind_setting(kCategoryStorage, kBindDouble, &level, kEngineSettingsName, nullptr);
   }
   text name, path, raw_path;
   uint32_t count = 0;

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "sfl_ipc/core/byte_io.h"
+#include "common/byte_io.h"
 
 namespace sfl {
 

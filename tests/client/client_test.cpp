@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/version.h"
 #include "settings/plugin_settings.h"
 #include "settings/record.h"
 #include "tests/client/client_fixture.h"
@@ -302,7 +303,8 @@ TEST_F(client_fixture, InfoReportFollowsTheTemplate) {
     return std::string(buf);
   };
   std::string expected = "<html>" + s(233) + "<br><br>" + s(235) + "<br><br>" + s(237) + "<br><br>" + s(238) +
-                         "<br><br><hr>relaymx 0.6365.205.0836<br>The text below exists ONLY in private (i.e. "
+                         "<br><br><hr>relaymx " RELAYMX_VERSION_TEXT
+                         "<br>The text below exists ONLY in private (i.e. "
                          "not public) build<br><br>"
                          "<h3>Hits:</h3><ul><li>Mark as Spam hits: 3</li><li>Mark as Not spam hits: "
                          "4</li></ul><hr><h3>Status of base</h3>"

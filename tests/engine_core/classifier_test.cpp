@@ -92,15 +92,35 @@ TEST(Calibration, PriorShiftGrowsWithTheGoodToSpamMixAndIsBounded) {
   EXPECT_EQ(sfl::prior_shift(1000000, 0, p), 0.0);
 }
 
-TEST(Classifier, ScoreAddsThePriorShiftOfTheLearnedMix) {
-  sfl::classifier c;
-  for (int i = 0; i < 30; ++i) c.learn(ham_message(i), false, true);
-  c.learn(spam_message(0), true, true);
-  ASSERT_GT(c.prior_shift(), 0.0);
-  double margin = 0;
-  int s = c.score(spam_message(1), &margin);
-  EXPECT_EQ(s, sfl::score_from_margin(margin + c.prior_shift(), c.params().calibration));
-  EXPECT_EQ(c.score(""), 50);  // no features: still no opinion
+// Two classifiers learn the same good-heavy mix; only one corrects for it. The correcting one must score
+// the same spam higher, and the same good mail no lower, by a bounded step; a balanced mix gets none.
+TEST(Classifier, GoodHeavyMixRaisesScoresOnlyWhenTheCorrectionIsOn) {
+  sfl::classifier_params plain;
+  plain.calibration.prior_weight = 0;
+  sfl::classifier corrected, uncorrected(plain);
+  for (int i = 0; i < 30; ++i) {
+    corrected.learn(ham_message(i), false, true);
+    uncorrected.learn(ham_message(i), false, true);
+  }
+  corrected.learn(spam_message(0), true, true);
+  uncorrected.learn(spam_message(0), true, true);
+  const std::string spam = spam_message(1), good = ham_message(99);
+  ASSERT_EQ(corrected.margin(spam), uncorrected.margin(spam));  // same model, only the scale differs
+  EXPECT_GT(corrected.score(spam), uncorrected.score(spam));
+  EXPECT_GE(corrected.score(good), uncorrected.score(good));
+  // The shift is at most max_prior_shift on the margin: a bounded move, never to the top of the scale
+  // from the middle.
+  EXPECT_LE(corrected.score(spam) - uncorrected.score(spam), 40);
+  EXPECT_EQ(corrected.score(""), 50);  // no features: still no opinion
+
+  sfl::classifier balanced, balanced_plain(plain);
+  for (int i = 0; i < 10; ++i)
+    for (sfl::classifier* c : {&balanced, &balanced_plain}) {
+      c->learn(ham_message(i), false, true);
+      c->learn(spam_message(i), true, true);
+    }
+  EXPECT_EQ(balanced.score(spam), balanced_plain.score(spam));
+  EXPECT_EQ(balanced.score(good), balanced_plain.score(good));
 }
 
 TEST(Calibration, MonotoneThroughTheMiddle) {

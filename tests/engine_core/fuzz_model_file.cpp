@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "sfl_ipc/core/byte_io.h"
+#include "common/byte_io.h"
 #include "sfl_ipc/core/model_file.h"
 
 namespace {
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   check(bytes);
   if (size < 4) return 0;
   bytes.resize(size - 4);
-  sfl::put_u32(&bytes, sfl::crc32(bytes.data(), bytes.size()));
+  put_u32(&bytes, crc32(bytes.data(), bytes.size()));
   check(bytes);
   return 0;
 }

@@ -3,7 +3,7 @@
 #include <random>
 #include <string>
 
-#include "sfl_ipc/core/byte_io.h"
+#include "common/byte_io.h"
 #include "sfl_ipc/core/model_file.h"
 
 namespace {
@@ -42,7 +42,7 @@ sfl::classifier trained(uint32_t table_bits, int random_messages) {
 // Recomputes the checksum, so that a test reaches the checks behind it.
 void reseal(std::vector<uint8_t>* b) {
   b->resize(b->size() - 4);
-  sfl::put_u32(b, sfl::crc32(b->data(), b->size()));
+  put_u32(b, crc32(b->data(), b->size()));
 }
 
 // A classifier whose state any failed decode must leave alone.
@@ -162,9 +162,9 @@ TEST(ByteReader, VarintShortestFormsOnly) {
       {{}, false, 0, 0},
   };
   for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
-    sfl::byte_view in{rows[i].in.data(), rows[i].in.size()};
+    byte_view in{rows[i].in.data(), rows[i].in.size()};
     uint32_t v = 0xdeadbeef;
-    EXPECT_EQ(sfl::read_varint(&in, &v), rows[i].ok) << "row " << i;
+    EXPECT_EQ(read_varint(&in, &v), rows[i].ok) << "row " << i;
     EXPECT_EQ(in.size, rows[i].left) << "row " << i;  // a failed read does not advance
     if (rows[i].ok) {
       EXPECT_EQ(v, rows[i].value) << "row " << i;

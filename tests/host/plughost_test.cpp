@@ -71,15 +71,23 @@ class plughost_fixture : public ::testing::Test {
         write_file(dir_.file("box"), kEnv1 + "Subject: one\n\n1\n\n" + kEnv2 + "Subject: two\n\n2\n"));
   }
 
-  // meanwhile runs while the program does, for a test that works its windows.
-  process_result run(const std::string& args, const std::function<void()>& meanwhile = nullptr) {
+  // input, when given, is the file that the program reads as its standard input; meanwhile runs
+  // while the program does, for a test that works its windows.
+  process_result run(const std::string& args, const std::string& input = std::string(),
+                     const std::function<void()>& meanwhile = nullptr) {
     process_result r;
     std::string out_path = dir_.file("stdout.txt"), err_path = dir_.file("stderr.txt");
     HANDLE out = inheritable_file(out_path), err = inheritable_file(err_path);
+    HANDLE in = INVALID_HANDLE_VALUE;
+    if (!input.empty()) {
+      SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+      in = CreateFileA(input.c_str(), GENERIC_READ, FILE_SHARE_READ, &sa, OPEN_EXISTING, 0, nullptr);
+      EXPECT_NE(in, INVALID_HANDLE_VALUE) << input;
+    }
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdInput = input.empty() ? GetStdHandle(STD_INPUT_HANDLE) : in;
     si.hStdOutput = out;
     si.hStdError = err;
     std::string command = "\"" + program_folder() + "plughost.exe\" " + args;
@@ -88,6 +96,7 @@ class plughost_fixture : public ::testing::Test {
                                   dir_.path().c_str(), &si, &pi);
     CloseHandle(out);
     CloseHandle(err);
+    if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
     EXPECT_TRUE(started) << command;
     if (!started) return r;
     if (meanwhile) meanwhile();
@@ -143,6 +152,53 @@ TEST_F(plughost_fixture, CheckPrintsOneLinePerMessageThenTheSummary) {
   EXPECT_NE(r.out[6].find("messages/s"), std::string::npos) << r.out[6];
 }
 
+// One message: its verdict is the exit code (0 spam, 1 good, 2 probable spam), from a file or from
+// standard input; several: 0, and the summary counts each band. The recording engine answers the
+// score that a message names.
+TEST_F(plughost_fixture, CheckOfOneMessageExitsWithItsVerdict) {
+  struct row {
+    int score;
+    DWORD exit_code;
+    const char* verdict;
+  } rows[] = {{100, 0, "spam"}, {85, 0, "spam"}, {84, 2, "probable-spam"}, {75, 2, "probable-spam"},
+              {74, 1, "good"},  {0, 1, "good"},  {50, 1, "good"}};
+  for (size_t i = 0; i < sizeof(rows) / sizeof(rows[0]); ++i) {
+    const std::string file = dir_.file(("scored" + std::to_string(i) + ".eml").c_str());
+    ASSERT_TRUE(write_file(
+        file, "Subject: scored\r\nX-Recorded-Score: " + std::to_string(rows[i].score) + "\r\n\r\nbody\r\n"));
+    const std::string line = std::to_string(rows[i].score) + " " + rows[i].verdict + " ";
+    process_result from_file = run(plugin_arg() + "check \"" + file + "\"");
+    EXPECT_EQ(from_file.exit_code, rows[i].exit_code) << "row " << i << ": " << from_file.err;
+    ASSERT_FALSE(from_file.out.empty()) << "row " << i;
+    EXPECT_EQ(from_file.out[0], line + file) << "row " << i;
+    process_result from_input = run(plugin_arg() + "check -", file);
+    EXPECT_EQ(from_input.exit_code, rows[i].exit_code) << "row " << i << ": " << from_input.err;
+    ASSERT_FALSE(from_input.out.empty()) << "row " << i;
+    EXPECT_EQ(from_input.out[0], line + "(stdin)") << "row " << i;
+  }
+
+  // Several messages: each band counted; the exit code says only that all were checked.
+  ASSERT_TRUE(write_file(dir_.file("three"), kEnv1 + "X-Recorded-Score: 90\n\n1\n\n" + kEnv2 +
+                                                 "X-Recorded-Score: 80\n\n2\n\n" + kEnv1 +
+                                                 "X-Recorded-Score: 10\n\n3\n"));
+  process_result several = run(plugin_arg() + "check \"" + dir_.file("three") + "\"");
+  EXPECT_EQ(several.exit_code, 0u) << several.err;
+  ASSERT_EQ(several.out.size(), 5u) << several.err;
+  EXPECT_EQ(several.out[3], "verdicts: spam 1, probable-spam 1, good 1");
+}
+
+// Standard input is read as bytes: a text-mode read would end at the ^Z and never reach the score line
+// after it (the message would then score 50, good). The envelope line is left out, as for a file.
+TEST_F(plughost_fixture, CheckFromStandardInputReadsPastAControlZ) {
+  ASSERT_TRUE(write_file(dir_.file("input.eml"),
+                         kEnv1 + "Subject: bytes\r\n\r\nline\r\n\x1a\r\nX-Recorded-Score: 80\r\n"));
+  process_result r = run(plugin_arg() + "check -", dir_.file("input.eml"));
+  EXPECT_EQ(r.exit_code, 2u) << r.err;
+  ASSERT_EQ(r.out.size(), 3u) << r.err;
+  EXPECT_EQ(r.out[0], "80 probable-spam (stdin)");
+  EXPECT_EQ(r.out[1], "verdicts: spam 0, probable-spam 1, good 0");
+}
+
 TEST_F(plughost_fixture, RunWritesAResultLinePerIndexEntry) {
   ASSERT_TRUE(write_file(dir_.file("online.idx"), "spam mail/a.eml\nham mail/sub/b.eml\nham mail/c.eml\n"));
   process_result r = run(plugin_arg() + "run --index \"" + dir_.file("online.idx") + "\" --root \"" +
@@ -161,8 +217,9 @@ TEST_F(plughost_fixture, RunWritesAResultLinePerIndexEntry) {
     EXPECT_EQ(judge, score >= 85 ? "spam" : "ham") << "row " << i;
   }
   ASSERT_GE(r.out.size(), 3u);
-  EXPECT_EQ(r.out[0].rfind("spam: 1, ", 0), 0u) << r.out[0];
-  EXPECT_EQ(r.out[1].rfind("ham: 2, ", 0), 0u) << r.out[1];
+  // The recording engine scores 50: every message is good, so the spam is missed.
+  EXPECT_EQ(r.out[0], "spam: 1: spam 0, probable-spam 0, good 1 (missed)");
+  EXPECT_EQ(r.out[1], "ham: 2: spam 0 (false positives), probable-spam 0, good 2");
   ASSERT_GE(r.out.size(), 2u);
   EXPECT_EQ(r.out[r.out.size() - 2].rfind("messages: 3, ", 0), 0u) << r.out[r.out.size() - 2];
   EXPECT_EQ(r.out.back().rfind("time: host reading ", 0), 0u) << r.out.back();
@@ -193,8 +250,8 @@ TEST_F(plughost_fixture, RunOverTwoFoldersSpreadsTheClassesAndReportsEachWhenVer
     EXPECT_EQ(gold, expected[i][0]) << "row " << i;
     EXPECT_EQ(name, " " + expected[i][1]) << "row " << i;
   }
-  EXPECT_EQ(r.out[5].rfind("spam: 2, ", 0), 0u) << r.out[5];
-  EXPECT_EQ(r.out[6].rfind("ham: 3, ", 0), 0u) << r.out[6];
+  EXPECT_EQ(r.out[5].rfind("spam: 2: ", 0), 0u) << r.out[5];
+  EXPECT_EQ(r.out[6].rfind("ham: 3: ", 0), 0u) << r.out[6];
 }
 
 TEST_F(plughost_fixture, TrainCountsWhatItFed) {
@@ -212,10 +269,11 @@ TEST_F(plughost_fixture, BadUseExitsNonZeroWithAReason) {
     DWORD exit_code;
     const char* reason;
   } rows[] = {
-      {"--plugin \"" + program_folder() + "rk_gui.dll\" check \"" + dir_.file("box") + "\"", 1,
+      // check exits 3 on every error: 1 and 2 are verdicts.
+      {"--plugin \"" + program_folder() + "rk_gui.dll\" check \"" + dir_.file("box") + "\"", 3,
        "does not export TBP_Initialize"},
-      {plugin_arg() + "check \"" + dir_.file("nothing") + "\"", 1, "nothing"},
-      {plugin_arg() + "check", 2, "check needs"},
+      {plugin_arg() + "check \"" + dir_.file("nothing") + "\"", 3, "nothing"},
+      {plugin_arg() + "check", 3, "check needs"},
       {plugin_arg() + "train \"" + dir_.file("box") + "\"", 2, "--spam or --ham"},
       {plugin_arg() + "run --index", 2, "--index"},
       {plugin_arg() + "run --spam-dir x", 2, "either"},
@@ -254,7 +312,7 @@ TEST_F(plughost_fixture, InstallLaysOutTheModulesAndTheHelpFileAndRecordsTheFold
 TEST_F(plughost_fixture, SetupOpensTheSheetAndTellsWhatItSaved) {
   HWND sheet = nullptr;
   bool typed = false;
-  process_result r = run(plugin_arg() + "setup", [&] {
+  process_result r = run(plugin_arg() + "setup", std::string(), [&] {
     // Found only once shown: a dialog that is still being made would take its controls back.
     auto shown = [](HWND* out, const char* class_name, const char* title) {
       return ui_driver::wait_until(

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/version.h"
 #include "host/plugin_api.h"
 #include "tests/support/test_support.h"
 
@@ -93,7 +94,7 @@ TEST_F(plugin_fixture, StatusThroughTheInstanceLifecycle) {
   EXPECT_EQ(plugin_text(plugin_.GetVersion), "");  // no instance yet: nothing was read
   // No resource library beside this copy: the client core cannot start and the instance stays, disabled.
   EXPECT_EQ(static_cast<unsigned>(plugin_.Initialize()), 0x80004005u);
-  EXPECT_EQ(plugin_text(plugin_.GetVersion), "0.6365.205.0836");
+  EXPECT_EQ(plugin_text(plugin_.GetVersion), RELAYMX_VERSION_TEXT);
   EXPECT_EQ(plugin_.GetStatus(), -2);
   EXPECT_EQ(plugin_.NeedConfig(), 0);
   EXPECT_EQ(plugin_.Setup(), -2);
@@ -129,7 +130,7 @@ TEST_F(plugin_fixture, LoadingWritesTheBannerAndRotatesOneGeneration) {
     plugin_.GetStatus();
     unload_plugin(plugin_);
     std::string log = read_file(dir_.file("relaymx.log"));
-    EXPECT_NE(log.find("   relaymx 6365.205.0836 (svn 6365), internal\r\n"), std::string::npos) << round;
+    EXPECT_NE(log.find(std::string("   ") + RELAYMX_BUILD_BANNER + "\r\n"), std::string::npos) << round;
     EXPECT_NE(log.find(std::string("   process attached: ") + exe + "\r\n"), std::string::npos) << round;
     EXPECT_NE(log.find("   TBP_GetStatus invoked and returned -1: no plugin's instance\r\n"),
               std::string::npos);

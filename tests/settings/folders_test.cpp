@@ -96,32 +96,47 @@ TEST(SettingsFolder, EnsureFolderCodes) {
   EXPECT_TRUE(is_folder(dir.file("x\\y")));
 }
 
-TEST(BasicSettings, DefaultsWithoutTheFileAndValuesWithIt) {
-  text folder;
-  ASSERT_NE(get_product_data_folder(&folder), nullptr);
-  ASSERT_EQ(folder.back(), '\\');
-  const std::string dir = folder.c_str();
-  const std::string ini = dir + kBasicSettingsFile;
-  ASSERT_FALSE(file_exists(ini)) << "left over from elsewhere: " << ini;
+// The test writes "antispam.ini" into the machine-wide data folder; teardown removes it and the
+// folders the test made, so that a failed assertion leaves the machine as it was.
+class BasicSettings : public testing::Test {
+ protected:
+  void SetUp() override {
+    text folder;
+    ASSERT_NE(get_product_data_folder(&folder), nullptr);
+    ASSERT_EQ(folder.back(), '\\');
+    dir_ = folder.c_str();
+    ini_ = dir_ + kBasicSettingsFile;
+    parent_ = dir_.substr(0, dir_.size() - 1);
+    parent_ = parent_.substr(0, parent_.rfind('\\') + 1);  // the "Kestrom" folder
+    made_parent_ = !is_folder(parent_);
+    made_ = !is_folder(dir_);
+    ini_was_there_ = file_exists(ini_);
+  }
+  void TearDown() override {
+    if (ini_.empty() || ini_was_there_) return;
+    DeleteFileA(ini_.c_str());
+    if (made_) remove_tree(dir_);
+    if (made_parent_) remove_tree(parent_);
+  }
+
+  std::string dir_, ini_, parent_;
+  bool made_parent_ = false, made_ = false, ini_was_there_ = false;
+};
+
+TEST_F(BasicSettings, DefaultsWithoutTheFileAndValuesWithIt) {
+  ASSERT_FALSE(ini_was_there_) << "left over from elsewhere: " << ini_;
   const uint32_t defaults[] = {85, 75, 1, 1, 1};
   for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(read_basic_setting(i), defaults[i]) << "index " << i;
 
-  std::string parent = dir.substr(0, dir.size() - 1);
-  parent = parent.substr(0, parent.rfind('\\') + 1);  // the "Kestrom" folder
-  const bool made_parent = !is_folder(parent);
-  const bool made = !is_folder(dir);
-  ASSERT_EQ(ensure_folder(dir.c_str()), kFolderReady);
-  ASSERT_TRUE(write_file(ini,
+  ASSERT_EQ(ensure_folder(dir_.c_str()), kFolderReady);
+  ASSERT_TRUE(write_file(ini_,
                          "[Settings]\r\nspam threshold=90\r\nunsure threshold=60\r\nenable outlook=0\r\n"
                          "enable express=2\r\nenable thebat=0\r\n"));
   const uint32_t values[] = {90, 60, 0, 2, 0};
   for (uint32_t i = 0; i < 5; ++i) EXPECT_EQ(read_basic_setting(i), values[i]) << "index " << i;
-  ASSERT_TRUE(write_file(ini, "[Settings]\r\nunsure threshold=70\r\n"));
+  ASSERT_TRUE(write_file(ini_, "[Settings]\r\nunsure threshold=70\r\n"));
   EXPECT_EQ(read_basic_setting(kSpamThreshold), 85u);  // one key missing: its default
   EXPECT_EQ(read_basic_setting(kUnsureThreshold), 70u);
-  DeleteFileA(ini.c_str());
-  if (made) remove_tree(dir);
-  if (made_parent) remove_tree(parent);
 }
 
 }  // namespace

@@ -69,19 +69,81 @@ void expect_same(const plugin_settings& a, const plugin_settings& b) {
   EXPECT_STREQ(a.working_directory.c_str(), b.working_directory.c_str());
 }
 
+// The documented keys of the record, in their order, with their binding types and defaults.
+struct documented_key {
+  const char* name;
+  uint32_t type;
+  double value;  // texts: empty by default
+};
+const documented_key kDocumentedKeys[] = {
+    {"target spam folder", kBindText, 0},
+    {"target unsure folder", kBindText, 0},
+    {"target spam folderid", kBindSigned, -1},
+    {"target unsure folderid", kBindSigned, -1},
+    {"ft hi", kBindSigned, 0},
+    {"ft lo", kBindSigned, 0},
+    {"mark spam as read", kBindBool, 0},
+    {"mark unsure as read", kBindBool, 1},
+    {"target spam folder valid", kBindBool, 0},
+    {"target unsure folder valid", kBindBool, 0},
+    {"delete spam strategy", kBindSigned, 2},
+    {"age of spam to delete", kBindSigned, 30},
+    {"last received ltr1", kBindSigned, 0},
+    {"last received ltr2", kBindSigned, 0},
+    {"ask or not for train", kBindBool, 0},
+    {"train by sent items", kBindBool, 1},
+    {"train by sent address book", kBindBool, 1},
+    {"bayes train by sent items", kBindBool, 1},
+    {"grade marks in subject", kBindBool, 0},
+    {"MaxSinglePathLevel", kBindDouble, 0.5},
+};
+constexpr size_t kDocumentedCount = sizeof kDocumentedKeys / sizeof kDocumentedKeys[0];
+
+// Every documented key is bound, in order after the record's own working directory, and holds its
+// default.
+void expect_documented_defaults(const plugin_settings& s, const char* when) {
+  const std::vector<setting_binding>& items = s.bindings()->items;
+  ASSERT_GT(items.size(), kDocumentedCount) << when;
+  const size_t first = items.size() - kDocumentedCount;
+  for (size_t i = 0; i < first; ++i) EXPECT_STREQ(items[i].name, kWorkingDirectoryKey) << when;
+  for (size_t i = 0; i < kDocumentedCount; ++i) {
+    const documented_key& want = kDocumentedKeys[i];
+    const setting_binding& b = items[first + i];
+    ASSERT_STREQ(b.name, want.name) << when << ", key " << i;
+    EXPECT_EQ(b.type, want.type) << when << ", " << want.name;
+    EXPECT_EQ(b.category, kCategoryStorage) << when << ", " << want.name;
+    switch (want.type) {
+      case kBindText:
+        EXPECT_TRUE(static_cast<const text*>(b.field)->empty()) << when << ", " << want.name;
+        break;
+      case kBindSigned:
+        EXPECT_EQ(*static_cast<const int32_t*>(b.field), want.value) << when << ", " << want.name;
+        break;
+      case kBindBool:
+        EXPECT_EQ(*static_cast<const bool*>(b.field), want.value != 0) << when << ", " << want.name;
+        break;
+      default: EXPECT_EQ(*static_cast<const double*>(b.field), want.value) << when << ", " << want.name;
+    }
+  }
+}
+
+TEST(PluginSettings, EveryKeyStartsAtItsDocumentedDefaultAndResetsToIt) {
+  plugin_settings s;
+  s.bind(kBindRegister);
+  expect_documented_defaults(s, "as built");
+  change_everything(s);
+  s.bind(kBindReset);
+  expect_documented_defaults(s, "after a reset");
+}
+
 TEST(PluginSettings, FirstStartWithoutAFileKeepsTheDefaults) {
   scratch_folder dir;
   plugin_settings s;
   prepare(s, dir.path());
+  change_everything(s);  // a load without a file must not reset, so start from the defaults again
+  s.bind(kBindReset);
   s.load_settings_file(kPluginSettingsFile);
-  plugin_settings fresh;  // defaults from the member initialisers
-  fresh.bind(kBindRegister);
-  fresh.bind(kBindReset);
-  fresh.working_directory = dir.path().c_str();
-  expect_same(s, fresh);
-  EXPECT_EQ(s.target_spam_folder_id, -1);
-  EXPECT_EQ(s.age_of_spam_to_delete, 30);
-  EXPECT_EQ(s.max_single_path_level, 0.5);
+  expect_documented_defaults(s, "without a file");
   EXPECT_FALSE(s.modified);
   EXPECT_EQ(s.storage_path, (dir.path() + kPluginSettingsFile).c_str());
 }

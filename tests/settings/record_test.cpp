@@ -169,6 +169,43 @@ TEST(EngineBlob, RecordsGoToTheirBindings) {
   EXPECT_EQ(r.level, 0.25);
 }
 
+// The blob the engine hands over is built by the same code that reads it: every type survives, and the
+// bytes are those of the documented layout.
+TEST(EngineBlob, BuiltFromBindingsReadsBackIntoAnotherRecord) {
+  test_record source;
+  source.name = "spam box";
+  source.raw_path = "C:\\raw";
+  source.count = 0xA1B2C3D4u;
+  source.flag = true;
+  source.delta = -70000;
+  source.level = 0.75;
+  const std::vector<setting_binding>& items = source.bindings()->items;
+  bytes blob = settings_blob(items.data(), items.size());
+  test_record target;
+  target.name = "........";  // the reader's budget is what the target's members could hold
+  target.raw_path = "......";
+  target.apply_engine_settings(blob.data(), blob.size());
+  EXPECT_STREQ(target.name.c_str(), "spam box");
+  EXPECT_STREQ(target.raw_path.c_str(), "C:\\raw");  // a path travels as its raw text
+  EXPECT_EQ(target.count, 0xA1B2C3D4u);
+  EXPECT_TRUE(target.flag);
+  EXPECT_EQ(target.delta, -70000);
+  EXPECT_EQ(target.level, 0.75);
+
+  double level = 0.25;
+  setting_binding one;
+  one.field = &level;
+  one.name = kEngineSettingsName;
+  one.type = kBindDouble;
+  bytes expected;
+  put_u32le(&expected, 1);
+  put_record_header(&expected, "MaxSinglePathLevel", kBindDouble);
+  const uint8_t quarter[8] = {0, 0, 0, 0, 0, 0, 0xD0, 0x3F};
+  expected.insert(expected.end(), quarter, quarter + 8);
+  EXPECT_EQ(settings_blob(&one, 1), expected);
+  EXPECT_EQ(settings_blob(nullptr, 0), bytes({0, 0, 0, 0}));
+}
+
 // Each truncation applies exactly the records that fit; the text is emptied once its record began.
 TEST(EngineBlob, TruncatedBlobAppliesOnlyWholeRecords) {
   bytes blob;

@@ -181,16 +181,24 @@ TEST(StorageApi, OpenHandleHoldsTheLock) {
   storage_handle* key = s.create_key("k", nullptr, false);
   ASSERT_NE(key, nullptr);
   EXPECT_TRUE(s.set_value("mine", key, "1", 1, kCodeString, false));
-  std::atomic<bool> done{false};
+  std::atomic<bool> started{false}, done{false};
   std::thread other([&] {
+    started = true;
     s.set_value("theirs", nullptr, "2", 1, kCodeString, false);
     done = true;
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // Handshake: the other thread is known to be on its way into the storage before we look, so the
+  // check below cannot pass merely because it has not run yet.
+  while (!started.load()) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // ample time to finish if not held
   EXPECT_FALSE(done.load());
+  uint8_t probe[4];
+  size_t size = 0;
+  EXPECT_FALSE(s.get_value("theirs", nullptr, probe, sizeof probe, &size, kCodeString, nullptr));
   s.close_key(key);
   other.join();
   EXPECT_TRUE(done.load());
+  EXPECT_TRUE(s.get_value("theirs", nullptr, probe, sizeof probe, &size, kCodeString, nullptr));
   EXPECT_EQ(s.lock().owner(), 0u);
 }
 

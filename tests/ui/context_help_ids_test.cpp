@@ -3,11 +3,15 @@
 // when it is first used.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "log/log.h"
 #include "tests/support/test_support.h"
+#include "tests/ui/help_request.h"
 #include "tests/ui/message_box_watcher.h"
 #include "ui/framework/context_help.h"
 #include "ui/framework/gui_module.h"
+#include "ui/framework/resource_ids.h"
 
 using testing_support::scoped_reg_value;
 
@@ -40,5 +44,24 @@ TEST(HelpIds, MessageBoxNamesTheIdAndTheHelpTarget) {
   EXPECT_EQ(display_help_popup(nullptr, nullptr, 0, POINT{10, 10}), 0);
   watcher.stop();
   EXPECT_FALSE(watcher.seen()) << "id 0 shows nothing: " << watcher.text();
+  EXPECT_EQ(GetModuleHandleA("hhctrl.ocx"), nullptr) << "the help engine is never asked";
+}
+
+// F1 on the text field of the rule editor, pressed as a user would: the dialog's help handler shows
+// the field's help id and the help target.
+TEST(HelpIds, F1OnTheRuleEditorShowsTheFieldsHelpId) {
+  scoped_reg_value flags(HKEY_LOCAL_MACHINE, "Software", "EnableZOLTLog", &kHelpIdsOnly);
+  gui_module module(GetModuleHandleA(nullptr));
+  ui_fixture::help_module help(&module, "C:\\Help\\");
+  ASSERT_TRUE(help.ok());
+  const ui_fixture::help_request request = ui_fixture::request_help_on_rule_value([] { return false; });
+  ASSERT_NE(request.dialog, nullptr) << "the rule editor did not show";
+  ASSERT_TRUE(request.pressed) << "xdotool could not be started";
+  EXPECT_EQ(request.modal_result, IDCANCEL);
+  ASSERT_TRUE(request.box.seen) << "F1 showed no message box";
+  char expected[128];
+  std::snprintf(expected, sizeof(expected), "ID=%08X (%d), File:C:\\Help\\help_en.chm::/Cshelp.txt",
+                HID_RULE_EDIT_VALUE, HID_RULE_EDIT_VALUE);
+  EXPECT_EQ(request.box.text, expected);
   EXPECT_EQ(GetModuleHandleA("hhctrl.ocx"), nullptr) << "the help engine is never asked";
 }

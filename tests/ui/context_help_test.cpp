@@ -10,13 +10,16 @@
 #include <gtest/gtest.h>
 #include <htmlhelp.h>
 
+#include <algorithm>
 #include <string>
 
 #include "common/paths.h"
 #include "tests/fakes/recording_help_engine.h"
 #include "tests/support/test_support.h"
+#include "tests/ui/help_request.h"
 #include "tests/ui/message_box_watcher.h"
 #include "ui/framework/gui_module.h"
+#include "ui/framework/resource_ids.h"
 
 using testing_support::file_exists;
 using testing_support::scratch_folder;
@@ -196,4 +199,30 @@ TEST(HelpPopup, ContextIdZeroShowsNothing) {
   watcher.stop();
   EXPECT_FALSE(watcher.seen()) << watcher.text();
   EXPECT_EQ(engine_calls(nullptr), before) << "the engine is not asked";
+}
+
+// F1 on the text field of the rule editor, pressed as a user would: the dialog's help handler asks
+// the engine for the field's popup from the help file's topic file.
+TEST(HelpPopup, F1OnTheRuleEditorAsksTheEngineForTheFieldsPopup) {
+  ASSERT_TRUE(file_exists(engine_beside_program()) || install_engine());
+  ui_fixture::help_module help(&module_object(), "C:\\Help\\");
+  ASSERT_TRUE(help.ok());
+  const int before = std::max(engine_calls(nullptr), 0);
+  const ui_fixture::help_request request =
+      ui_fixture::request_help_on_rule_value([before] { return engine_calls(nullptr) > before; });
+  ASSERT_NE(request.dialog, nullptr) << "the rule editor did not show";
+  ASSERT_TRUE(request.pressed) << "xdotool could not be started";
+  EXPECT_EQ(request.modal_result, IDCANCEL);
+  EXPECT_FALSE(request.box.seen) << request.box.text;
+  help_call call = {};
+  ASSERT_EQ(engine_calls(&call), before + 1);
+  EXPECT_EQ(call.command, static_cast<UINT>(HH_DISPLAY_TEXT_POPUP));
+  EXPECT_EQ(call.string_id, static_cast<UINT>(HID_RULE_EDIT_VALUE));
+  const std::string target = call.file;
+  const std::string ending = "help_en.chm::/Cshelp.txt";
+  ASSERT_GE(target.size(), ending.size());
+  EXPECT_EQ(target.substr(target.size() - ending.size()), ending) << target;
+  EXPECT_EQ(call.window, request.dialog);
+  EXPECT_EQ(call.point.x, request.click.x) << "the popup stands where the mouse was";
+  EXPECT_EQ(call.point.y, request.click.y);
 }

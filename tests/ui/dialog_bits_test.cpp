@@ -13,12 +13,6 @@ using namespace resource_fixture;
 
 namespace {
 
-std::unique_ptr<uint8_t[]> exact_copy(const bytes& b, size_t n) {
-  std::unique_ptr<uint8_t[]> p(new uint8_t[n ? n : 1]);
-  std::copy(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n), p.get());
-  return p;
-}
-
 template_spec sized(bool extended, int16_t cx, int16_t cy) {
   template_spec t;
   t.extended = extended;

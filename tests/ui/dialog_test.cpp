@@ -13,7 +13,7 @@
 #include "tests/support/test_support.h"
 #include "tests/support/ui_driver.h"
 #include "tests/ui/dialog_test_ids.h"
-#include "tests/ui/framework_stand_ins.h"
+#include "tests/ui/dialog_fixture.h"
 #include "ui/framework/activation_context.h"
 #include "ui/framework/gui_module.h"
 #include "ui/framework/window_registry.h"
@@ -21,13 +21,6 @@
 namespace {
 
 typedef std::vector<std::string> event_log;
-
-// The test program is the resource instance: its templates and strings are those of dialog_test.rc.
-gui_module& test_module() {
-  static gui_module module(GetModuleHandleA(nullptr));
-  module.ensure_common_controls();
-  return module;
-}
 
 class recording_dialog : public dialog_base {
  public:
@@ -191,7 +184,7 @@ TEST(Dialog, HelpRequestsGoToContextHelpWithTheControlsId) {
   test_module();
   event_log log;
   recording_dialog dialog(IDD_MODAL, &log);
-  stand_ins::help_requests().clear();
+  help_stand_in::requests().clear();
   HWND seen = nullptr;
   ui_driver::driver drive([&](ui_driver::driver& d) {
     HWND window = ui_driver::find_window("#32770", "Modal test");
@@ -206,7 +199,7 @@ TEST(Dialog, HelpRequestsGoToContextHelpWithTheControlsId) {
     // F1 in the name field: the system asks for help on the field, with its help id.
     d.check(ui_driver::click(GetDlgItem(window, IDC_NAME)), "click");
     d.check(ui_driver::press_key(VK_F1), "F1");
-    ui_driver::wait_until([] { return !stand_ins::help_requests().empty(); }, 3000);
+    ui_driver::wait_until([] { return !help_stand_in::requests().empty(); }, 3000);
     // A request as the title-bar help button makes it: any id and mouse position pass unchanged.
     HELPINFO info = {sizeof(info), HELPINFO_WINDOW, 0, nullptr, 0x3F2, {123, -45}};
     d.check(SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)) == 1, "answer to WM_HELP");
@@ -215,9 +208,9 @@ TEST(Dialog, HelpRequestsGoToContextHelpWithTheControlsId) {
   dialog.do_modal(nullptr);
   drive.join();
   EXPECT_EQ(drive.problems(), std::vector<std::string>());
-  const std::vector<stand_ins::help_request>& calls = stand_ins::help_requests();
+  const std::vector<help_stand_in::request>& calls = help_stand_in::requests();
   ASSERT_EQ(calls.size(), 2u);
-  for (const stand_ins::help_request& call : calls) {
+  for (const help_stand_in::request& call : calls) {
     EXPECT_EQ(call.module, GetModuleHandleA(nullptr));
     EXPECT_EQ(call.window, seen);
   }
@@ -225,6 +218,42 @@ TEST(Dialog, HelpRequestsGoToContextHelpWithTheControlsId) {
   EXPECT_EQ(calls[1].context_id, 0x3F2u);
   EXPECT_EQ(calls[1].mouse.x, 123);
   EXPECT_EQ(calls[1].mouse.y, -45);
+}
+
+TEST(Dialog, TheRuleEditorOfTheResourceLibraryGetsItsListsAndHelpIds) {
+  gui_module& gui = test_module();
+  HMODULE library = LoadLibraryA((testing_support::program_folder() + "rk_gui.dll").c_str());
+  ASSERT_NE(library, nullptr);
+  gui.set_resource_instance(library);
+  const unsigned kRuleEdit = 210;
+  const int kPart = 1295, kOperator = 1296, kValue = 1297;
+  const DWORD kValueHelp = 2101297;
+  event_log log;
+  recording_dialog dialog(kRuleEdit, &log);
+  std::vector<std::string> parts, operators;
+  DWORD value_help = 0;
+  ui_driver::driver drive([&](ui_driver::driver& d) {
+    HWND window = ui_driver::find_window("#32770", "Rule");
+    if (!d.check(window != nullptr, "the rule editor did not show")) return;
+    parts = list_items(GetDlgItem(window, kPart), CB_GETCOUNT, CB_GETLBTEXT);
+    operators = list_items(GetDlgItem(window, kOperator), CB_GETCOUNT, CB_GETLBTEXT);
+    value_help = GetWindowContextHelpId(GetDlgItem(window, kValue));
+    d.check(ui_driver::bring_to_front(window), "to front");
+    d.check(ui_driver::press_key(VK_ESCAPE), "Escape");
+    d.check(ui_driver::wait_closed(window), "Escape did not close the rule editor");
+  });
+  EXPECT_EQ(dialog.do_modal(nullptr), IDCANCEL);
+  drive.join();
+  gui.set_resource_instance(gui.module_instance());
+  FreeLibrary(library);
+  EXPECT_EQ(drive.problems(), std::vector<std::string>());
+  ASSERT_EQ(parts.size(), 8u);
+  EXPECT_EQ(parts.front(), "Any part of the message");
+  EXPECT_EQ(parts.back(), "Message text");
+  ASSERT_EQ(operators.size(), 10u);
+  EXPECT_EQ(operators.front(), "contains");
+  EXPECT_EQ(operators.back(), "does not match the pattern");
+  EXPECT_EQ(value_help, kValueHelp);
 }
 
 TEST(Dialog, InitDataCutShortFillsTheWholeEntriesOnly) {

@@ -13,13 +13,6 @@ using namespace resource_fixture;
 
 namespace {
 
-// A copy of the first n bytes in a heap block of exactly n bytes.
-std::unique_ptr<uint8_t[]> exact_copy(const bytes& b, size_t n) {
-  std::unique_ptr<uint8_t[]> p(new uint8_t[n ? n : 1]);
-  std::copy(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n), p.get());
-  return p;
-}
-
 // The pixel an image should decode to, from its description.
 void expected_pixel(const icon_image& im, size_t i, bool mask_alpha, uint8_t out[4]) {
   uint32_t v = im.pixels[i];

@@ -1,15 +1,25 @@
 // Icon images, icon group directories and dialog templates built byte by byte, as a resource compiler
 // lays them out, for the tests of the readers and of the controls that use them.
 #pragma once
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "settings/byte_io.h"
+#include "common/byte_io.h"
 
 namespace resource_fixture {
 
 using bytes = std::vector<uint8_t>;
+
+// A copy of the first n bytes in a heap block of exactly n bytes, so that the sanitizers see a read
+// past its end.
+inline std::unique_ptr<uint8_t[]> exact_copy(const bytes& b, size_t n) {
+  std::unique_ptr<uint8_t[]> p(new uint8_t[n ? n : 1]);
+  std::copy(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n), p.get());
+  return p;
+}
 
 // One image of an icon. pixels (bottom-up, width x height) are palette indices for up to 8 bits a
 // pixel, else 0xAARRGGBB; a nonzero mask byte makes the pixel transparent.

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "settings/byte_io.h"
+#include "common/byte_io.h"
 
 bool read_dialog_init(const uint8_t* bits, size_t size, std::vector<dialog_init_entry>* out) {
   out->clear();

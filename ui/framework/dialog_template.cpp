@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "settings/byte_io.h"
+#include "common/byte_io.h"
 
 namespace {
 

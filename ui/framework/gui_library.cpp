@@ -5,17 +5,18 @@
 #include "common/guard.h"
 #include "common/paths.h"
 #include "common/product_keys.h"
+#include "common/registry_key.h"
 #include "log/log.h"
+#include "ui/framework/gui_interface.h"
 #include "ui/framework/gui_module.h"
 
 namespace {
 
 HMODULE g_library = nullptr;
 
-constexpr const char* kLibraryName = "rk_gui.dll";
-constexpr DWORD kRequired[4] = {249, 32791, 1344, 247};
-constexpr WORD kVersionOrdinal = 1;
-constexpr size_t kPathBuffer = 261;
+constexpr const char* kLibraryName = kGuiLibraryName;
+constexpr const DWORD* kRequired = kGuiInterfaceNumbers;
+constexpr size_t kPathBuffer = kMaxPath + 1;
 
 typedef BOOL(WINAPI* version_entry)(DWORD, DWORD, DWORD, DWORD);
 
@@ -26,16 +27,9 @@ void free_library() {
 
 // The full path of the library as the installer recorded it; empty when missing.
 void registry_path(char* buffer) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPathsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-  DWORD type = 0;
-  DWORD size = kPathBuffer - 1;
-  if (RegQueryValueExA(key, kLibraryName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-          ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ))
-    buffer[0] = '\0';
-  buffer[kPathBuffer - 1] = '\0';
-  RegCloseKey(key);
+  text path;
+  if (!query_string_value(HKEY_LOCAL_MACHINE, kPathsKey, kLibraryName, &path)) return;
+  std::memcpy(buffer, path.c_str(), path.size() + 1);  // at most kMaxPath + 1 bytes: fits kPathBuffer
 }
 
 bool try_load(const char* path) {
@@ -52,7 +46,7 @@ HMODULE gui_library_handle() { return g_library; }
 bool check_gui_library_version() {
   if (!g_library) return false;
   auto entry = reinterpret_cast<version_entry>(
-      reinterpret_cast<void*>(GetProcAddress(g_library, MAKEINTRESOURCEA(kVersionOrdinal))));
+      reinterpret_cast<void*>(GetProcAddress(g_library, MAKEINTRESOURCEA(kGuiVersionOrdinal))));
   if (!entry) {
     free_library();
     return false;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "settings/byte_io.h"
+#include "common/byte_io.h"
 
 namespace {
 

@@ -1,8 +1,6 @@
-#include "sfl_ipc/core/byte_io.h"
+#include "common/byte_io.h"
 
 #include <array>
-
-namespace sfl {
 
 namespace {
 
@@ -24,5 +22,3 @@ uint32_t crc32(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < size; ++i) c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
   return c ^ 0xFFFFFFFFu;
 }
-
-}  // namespace sfl
