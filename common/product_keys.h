@@ -9,6 +9,9 @@ constexpr char kPathsKey[] = "Software\\Kestrom\\Corvane Suite\\Paths";
 // The product's folder below the common application-data folder.
 constexpr char kProductFolder[] = "Kestrom\\Corvane Suite";
 
+// Value under kPathsKey, per user: the plug-in's settings folder (environment variables allowed).
+constexpr char kUserSettingsValue[] = "aspam settings";
+
 // Values under kPathsKey, machine-wide: the installation folders and the resource library's path.
 constexpr char kRootValue[] = "AntispamRoot";
 constexpr char kHelpValue[] = "AntispamHelp";
@@ -20,3 +23,4 @@ constexpr char kEngineLibraryName[] = "sfl_ipc.dll";
 constexpr char kStatisticsFile[] = "antispam_stat.ini";
 constexpr char kWhiteListFile[] = "whitelist.txt";
 constexpr char kBlackListFile[] = "blacklist.txt";
+constexpr char kPluginSettingsFile[] = "relaymx.dat";

@@ -20,4 +20,5 @@ int command_install(const std::vector<std::string>& args, const host_options& op
 int command_check(const std::vector<std::string>& args, const host_options& options);
 int command_train(const std::vector<std::string>& args, const host_options& options);
 int command_run(const std::vector<std::string>& args, const host_options& options);
+int command_setup(const std::vector<std::string>& args, const host_options& options);
 int command_report(const std::vector<std::string>& args, const host_options& options);

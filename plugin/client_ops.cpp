@@ -14,12 +14,6 @@ namespace {
 constexpr INT_PTR kShellErrorLimit = 32;
 }  // namespace
 
-int client_plugin::setup() {
-  // The configuration sheet is built by the user-interface pages; until they are present there is
-  // nothing to show.
-  return 0;
-}
-
 void client_plugin::open_help_document() {
   gui_module* gui = current_gui_module();
   text path(gui ? gui->help_root().c_str() : "");

@@ -11,7 +11,6 @@
 #include "common/registry_key.h"
 #include "settings/environment.h"
 
-constexpr char kUserSettingsValue[] = "aspam settings";
 constexpr char kBasicSettingsFile[] = "antispam.ini";
 constexpr char kBasicSettingsSection[] = "Settings";
 

@@ -3,10 +3,10 @@
 #pragma once
 #include <cstdint>
 
+#include "common/product_keys.h"
 #include "common/text.h"
 #include "settings/record.h"
 
-constexpr char kPluginSettingsFile[] = "relaymx.dat";
 
 // The options with their defaults, written once: a reset assigns a default-built copy.
 struct plugin_options {

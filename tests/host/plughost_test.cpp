@@ -1,14 +1,18 @@
 // plughost.exe as a person runs it: a real process, the real plug-in, output captured from files.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/support/test_support.h"
+#include "tests/support/ui_driver.h"
+#include "ui/framework/resource_ids.h"
 
 using testing_support::program_folder;
 using testing_support::read_file;
@@ -67,8 +71,10 @@ class plughost_fixture : public ::testing::Test {
         write_file(dir_.file("box"), kEnv1 + "Subject: one\n\n1\n\n" + kEnv2 + "Subject: two\n\n2\n"));
   }
 
-  // input, when given, is the file that the program reads as its standard input.
-  process_result run(const std::string& args, const std::string& input = std::string()) {
+  // input, when given, is the file that the program reads as its standard input; meanwhile runs
+  // while the program does, for a test that works its windows.
+  process_result run(const std::string& args, const std::string& input = std::string(),
+                     const std::function<void()>& meanwhile = nullptr) {
     process_result r;
     std::string out_path = dir_.file("stdout.txt"), err_path = dir_.file("stderr.txt");
     HANDLE out = inheritable_file(out_path), err = inheritable_file(err_path);
@@ -93,6 +99,7 @@ class plughost_fixture : public ::testing::Test {
     if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
     EXPECT_TRUE(started) << command;
     if (!started) return r;
+    if (meanwhile) meanwhile();
     WaitForSingleObject(pi.hProcess, 120000);
     GetExitCodeProcess(pi.hProcess, &r.exit_code);
     CloseHandle(pi.hProcess);
@@ -298,4 +305,44 @@ TEST_F(plughost_fixture, InstallLaysOutTheModulesAndTheHelpFileAndRecordsTheFold
     EXPECT_FALSE(built.empty()) << name << " was not built";
     EXPECT_TRUE(read_file(root + name) == built) << name;
   }
+}
+
+// The user's way to edit the lists: plughost setup opens the sheet of the plug-in, and afterwards
+// names the files the sheet saved. The sheet lives in the other process; real input works it.
+TEST_F(plughost_fixture, SetupOpensTheSheetAndTellsWhatItSaved) {
+  HWND sheet = nullptr;
+  bool typed = false;
+  process_result r = run(plugin_arg() + "setup", std::string(), [&] {
+    // Found only once shown: a dialog that is still being made would take its controls back.
+    auto shown = [](HWND* out, const char* class_name, const char* title) {
+      return ui_driver::wait_until(
+          [=] { return (*out = FindWindowA(class_name, title)) && IsWindowVisible(*out); });
+    };
+    shown(&sheet, nullptr, "Antispam settings");
+    if (!sheet) return;
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    ui_driver::click(GetDlgItem(page, IDC_RULE_ADD));
+    HWND rule = nullptr;
+    if (shown(&rule, "#32770", "Rule")) {
+      HWND ok = GetDlgItem(rule, IDOK);
+      ui_driver::click(GetDlgItem(rule, IDC_RULE_VALUE));
+      ui_driver::type_text("friend@example.org");
+      // OK comes on with the first character that reaches the field.
+      typed = ui_driver::wait_until([&] { return IsWindowEnabled(ok) != FALSE; }, 3000);
+      ui_driver::click(typed ? ok : GetDlgItem(rule, IDCANCEL));
+      ui_driver::wait_until([&] { return !IsWindow(rule); });
+    }
+    ui_driver::click(GetDlgItem(sheet, IDOK));
+    // A sheet left open by a failed step is closed, so that the program ends.
+    if (!ui_driver::wait_until([&] { return !IsWindow(sheet); })) PostMessageA(sheet, WM_CLOSE, 0, 0);
+  });
+  ASSERT_NE(nullptr, sheet) << "the sheet did not open";
+  EXPECT_TRUE(typed) << "the value did not reach the rule dialog";
+  ASSERT_EQ(0u, r.exit_code) << r.err;
+  std::string user = dir_.file("user\\");
+  std::vector<std::string> expected = {"setup returned 0", "white list: saved (" + user + "whitelist.txt)",
+                                       "black list: unchanged (" + user + "blacklist.txt)",
+                                       "settings record: unchanged (" + user + "relaymx.dat)"};
+  EXPECT_EQ(expected, r.out);
+  EXPECT_EQ("#friend@example.org\r\n:friend@example.org\r\n", read_file(user + "whitelist.txt"));
 }
