@@ -28,7 +28,7 @@ inline bool click_then_press(const char* title, HWND control, const char* key) {
   RECT r;
   if (!GetWindowRect(control, &r)) return false;
   const POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  return xdotool(std::string("search --name \"^") + title + "$\" windowfocus --sync mousemove --sync " +
+  return xdotool(std::string("search --onlyvisible --name \"^") + title + "$\" windowfocus --sync mousemove --sync " +
                  std::to_string(centre.x) + " " + std::to_string(centre.y) + " click 1 sleep 0.3 key " + key);
 }
 
