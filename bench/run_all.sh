@@ -10,6 +10,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 BENCH_DIR=${BENCH_DIR:-$HOME/relaymx-bench}
 SHARED_BENCH=${SHARED_BENCH:-$(cd "$here/../../shared/bench" 2>/dev/null && pwd || echo /work/shared/bench)}
 export BENCH_DIR SHARED_BENCH
+# Orders of the corpus for the online protocol (make_index.py --seed N). Drawn on 2026-12-10 at 13:53 UTC,
+# before any tuning, with python3 -c 'import random; print(random.SystemRandom().sample(range(1,10**6),12))';
+# the first six are the tuning half, the last six are held out: the classifier is tuned on the tuning
+# half only, and the held-out half is reported apart to show whether the tuning generalises.
+TUNING_SEEDS="333432 166178 381464 752105 988256 654982"
+HELDOUT_SEEDS="800318 430763 685429 549123 628015 101409"
 echo "######## classifier core, native ########"
 "$here/run.sh"
 echo
