@@ -6,6 +6,9 @@
 # split, the model's size and load time.
 #
 # usage: bench/plugin_bench.sh
+#        bench/plugin_bench.sh --orders OUT "SEED..."   online over each order OUT/idx-SEED/online.idx
+#            (written by bench/peer_orders.sh), results in OUT/plugin-online-SEED.{res,log}, and the
+#            batch protocol into OUT/plugin-batch.{res,log}; prints nothing else
 # environment: BENCH_DIR (default ~/relaymx-bench) holds the corpus, indexes, results and a Wine prefix
 #              of its own; SHARED_BENCH (default ../shared/bench beside the repository) the protocol.
 set -euo pipefail
@@ -58,6 +61,22 @@ for line in open(sys.argv[1]):
 print("ham at 85 or above: %d of %d; spam below 75: %d of %d (%.2f%%)" % (ham_hi, ham, spam_lo, spam, 100.0 * spam_lo / max(spam, 1)))
 PY
 }
+
+if [ "${1:-}" = "--orders" ]; then
+  OUT=$2
+  for seed in $3; do
+    fresh_user "order-$seed"
+    host "$BIN" run --index "$(win "$OUT/idx-$seed/online.idx")" --root "$CORPUS" \
+         --results "$(win "$OUT/plugin-online-$seed.res")" | grep '^messages:' >"$OUT/plugin-online-$seed.log"
+    rm -rf "$BENCH_DIR/user-order-$seed"
+  done
+  fresh_user order-batch
+  host "$BIN" run --train-only --index "$(win "$OUT/idx-2026/batch-train.idx")" --root "$CORPUS" >/dev/null
+  host "$BIN" run --check-only --index "$(win "$OUT/idx-2026/batch-test.idx")" --root "$CORPUS" \
+       --results "$(win "$OUT/plugin-batch.res")" | grep '^messages:' >"$OUT/plugin-batch.log"
+  wineserver -w
+  exit 0
+fi
 
 echo "== online, through the plug-in: TBP_GetSpamScore then TBP_FeedSpam per message =="
 fresh_user online
