@@ -39,6 +39,10 @@ enum class feature_kind : uint8_t { header_word = 2, body_word = 3, body_pair = 
 struct named_feature {
   uint32_t hash;
   std::string name;  // printable: non-printing bytes escaped as \xNN
+  // What a reader recognises it by, escaped likewise: the header field it came from as
+  // "name: value" (value cut short), the body word (case folded) a word or 4-gram belongs to,
+  // "first second" for a word pair.
+  std::string source;
 };
 
 // Feature hashes of a message, in order of appearance, repeats included.
