@@ -24,11 +24,14 @@ constexpr uint32_t kTokenizerVersion = 5;
 struct tokenizer_params {
   uint32_t raw_prefix = 0;        // bytes of raw text that give 4-grams
   uint32_t header_prefix = 2000;  // bytes of decoded header text that give 4-grams
-  uint32_t body_prefix = 3000;    // bytes of decoded body text that give 4-grams
+  // Body 4-grams from the opening of the text only, and at most 1000 body words: what a message
+  // opens with tells most, and its long tail mostly adds noise (measured over six orders of the
+  // public corpus, mean (1-ROCA)% online: 3000 bytes / 3000 words 0.087, 250 / 1000 0.064).
+  uint32_t body_prefix = 250;  // bytes of decoded body text that give 4-grams
   bool header_words = true;
   bool body_words = true;
   bool body_pairs = false;          // adjacent body word pairs
-  uint32_t max_words = 3000;        // body words looked at
+  uint32_t max_words = 1000;        // body words looked at
   uint32_t max_field_bytes = 1024;  // bytes of one header field looked at
   mime_limits limits;
 };

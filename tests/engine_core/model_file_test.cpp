@@ -150,7 +150,9 @@ std::vector<uint8_t> read_golden(const char* name) {
 }
 
 // model_format4.bin: a 2^12-slot model that learned "Subject: cheap pills\n\nbuy now http://x.example" as
-// spam, then "Subject: notes\n\nthe meeting is on Tuesday" as good, saved by the format-4 encoder.
+// spam, then "Subject: notes\n\nthe meeting is on Tuesday" as good, saved by the format-4 encoder
+// when the tokenizer's defaults were a 3000-byte body prefix and 3000 body words. A model keeps the
+// parameters it was trained with: it must score as it did then, whatever today's defaults are.
 TEST(ModelFile, GoldenFileOfFormat4) {
   std::vector<uint8_t> golden = read_golden("model_format4.bin");
   ASSERT_EQ(golden.size(), 691u);
@@ -160,6 +162,9 @@ TEST(ModelFile, GoldenFileOfFormat4) {
   EXPECT_EQ(back.score("Subject: notes\n\nthe meeting"), 46);
   EXPECT_EQ(back.counters().messages[0], 1u);
   EXPECT_EQ(back.counters().marks[0], 0u);
+  EXPECT_EQ(back.params().tokens.body_prefix, 3000u);
+  EXPECT_EQ(back.params().tokens.max_words, 3000u);
+  EXPECT_NE(back.params().tokens.body_prefix, sfl::classifier_params().tokens.body_prefix);
 }
 
 }  // namespace
