@@ -249,6 +249,19 @@ TEST_F(engine_lib, damaged_model_is_set_aside_and_the_engine_starts_fresh) {
   EXPECT_FALSE(file_exists(user_file("sfl_model.bad")));
 }
 
+// A model saved by an earlier release keeps working: format 4 with the tokenizer defaults of its day
+// (see tests/engine_core/model_file_test.cpp), loaded as it stands, never set aside or misread.
+TEST_F(engine_lib, model_of_an_earlier_release_loads_with_its_own_parameters) {
+  const std::string golden = read_file(std::string(SFL_GOLDEN_DIR) + "model_format4.bin");
+  ASSERT_EQ(golden.size(), 691u);
+  ASSERT_TRUE(write_file(user_file("sfl_model.bin"), golden));
+  load();
+  EXPECT_EQ(score("Subject: cheap pills\r\n\r\nbuy now"), 66);
+  EXPECT_EQ(score("Subject: notes\r\n\r\nthe meeting"), 46);
+  unload();
+  EXPECT_FALSE(file_exists(user_file("sfl_model.bad")));
+}
+
 // A worker learns and saves every two seconds; it is killed at random moments, and whatever model
 // file it left must load without being set aside.
 TEST_F(engine_lib, killing_a_learning_process_leaves_a_loadable_model) {
