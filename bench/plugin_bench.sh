@@ -6,6 +6,9 @@
 # split, the model's size and load time.
 #
 # usage: bench/plugin_bench.sh
+#        bench/plugin_bench.sh --orders OUT "SEED..."   online over each order OUT/idx-SEED/online.idx
+#            (written by bench/peer_orders.sh), results in OUT/plugin-online-SEED.{res,log}, and the
+#            batch protocol into OUT/plugin-batch.{res,log}; prints nothing else
 # environment: BENCH_DIR (default ~/relaymx-bench) holds the corpus, indexes, results and a Wine prefix
 #              of its own; SHARED_BENCH (default ../shared/bench beside the repository) the protocol.
 set -euo pipefail
@@ -14,7 +17,10 @@ BENCH_DIR=${BENCH_DIR:-$HOME/relaymx-bench}
 SHARED_BENCH=${SHARED_BENCH:-$(cd "$REPO/../shared/bench" 2>/dev/null && pwd || echo /work/shared/bench)}
 
 "$REPO/scripts/setup.sh"
-BUILD_TYPE=Release BUILD_DIR="$REPO/build-release" "$REPO/scripts/build.sh" >/dev/null
+# Only the modules this runs, optimised; the tests are built elsewhere.
+cmake -S "$REPO" -B "$REPO/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$REPO/cmake/mingw-w64-x86_64.cmake" >/dev/null
+ninja -C "$REPO/build-release" -j2 plughost relaymx rk_gui sfl_ipc >/dev/null
 "$SHARED_BENCH/get_corpus.sh" "$BENCH_DIR/corpus" >/dev/null
 python3 "$SHARED_BENCH/make_index.py" "$BENCH_DIR/corpus" "$BENCH_DIR/idx" >/dev/null
 mkdir -p "$BENCH_DIR/results"
@@ -58,6 +64,22 @@ for line in open(sys.argv[1]):
 print("ham at 85 or above: %d of %d; spam below 75: %d of %d (%.2f%%)" % (ham_hi, ham, spam_lo, spam, 100.0 * spam_lo / max(spam, 1)))
 PY
 }
+
+if [ "${1:-}" = "--orders" ]; then
+  OUT=$2
+  for seed in $3; do
+    fresh_user "order-$seed"
+    host "$BIN" run --index "$(win "$OUT/idx-$seed/online.idx")" --root "$CORPUS" \
+         --results "$(win "$OUT/plugin-online-$seed.res")" | grep '^messages:' >"$OUT/plugin-online-$seed.log"
+    rm -rf "$BENCH_DIR/user-order-$seed"
+  done
+  fresh_user order-batch
+  host "$BIN" run --train-only --index "$(win "$OUT/idx-2026/batch-train.idx")" --root "$CORPUS" >/dev/null
+  host "$BIN" run --check-only --index "$(win "$OUT/idx-2026/batch-test.idx")" --root "$CORPUS" \
+       --results "$(win "$OUT/plugin-batch.res")" | grep '^messages:' >"$OUT/plugin-batch.log"
+  wineserver -w
+  exit 0
+fi
 
 echo "== online, through the plug-in: TBP_GetSpamScore then TBP_FeedSpam per message =="
 fresh_user online

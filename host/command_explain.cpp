@@ -1,5 +1,6 @@
 // explain: why a message scores as it does. The engine library beside the plug-in answers through its
-// named export "sfl_explain": the deciding list rule, or the features that weighed most.
+// named exports: "sfl_explain" gives the deciding list rule, or the header fields, words and phrases
+// that weighed most; "sfl_explain_features" (explain --features) the model's own features.
 #include <windows.h>
 
 #include <cstdio>
@@ -30,7 +31,9 @@ std::string explain_one(explain_fn explain, const char* data, size_t size) {
 
 }  // namespace
 
-int command_explain(const std::vector<std::string>& args, const host_options& options) {
+int command_explain(const std::vector<std::string>& all_args, const host_options& options) {
+  bool features = !all_args.empty() && all_args[0] == "--features";
+  std::vector<std::string> args(all_args.begin() + (features ? 1 : 0), all_args.end());
   if (args.empty()) {
     std::fprintf(stderr, "plughost: explain needs at least one message\n");
     return 2;
@@ -43,9 +46,9 @@ int command_explain(const std::vector<std::string>& args, const host_options& op
   }
   std::string engine_path = folder_of(options.plugin_path) + kEngineLibraryName;
   HMODULE engine = LoadLibraryA(engine_path.c_str());
-  auto explain =
-      engine ? reinterpret_cast<explain_fn>(reinterpret_cast<void*>(GetProcAddress(engine, "sfl_explain")))
-             : nullptr;
+  auto explain = engine ? reinterpret_cast<explain_fn>(reinterpret_cast<void*>(
+                              GetProcAddress(engine, features ? "sfl_explain_features" : "sfl_explain")))
+                        : nullptr;
   if (!explain) {
     std::fprintf(stderr, "plughost: %s has no explanation export\n", engine_path.c_str());
     if (engine) FreeLibrary(engine);

@@ -39,8 +39,11 @@ const command kCommands[] = {
      "                          --train-only and --check-only make the two passes of a batch run",
      command_run},
     {"explain",
-     "explain PATH...         why each message scores as it does: the deciding white or black list\n"
-     "                          rule, or the features of the learned model that weighed most",
+     "explain [--features] PATH...\n"
+     "                        why each message scores as it does: the deciding white or black list\n"
+     "                          rule, or the header fields, words and phrases that weighed most, with\n"
+     "                          their pull towards spam (+) or good mail (-); --features lists the\n"
+     "                          learned model's own features instead",
      command_explain},
     {"report", "report                  print the plug-in's information report", command_report},
     {"setup",

@@ -38,6 +38,21 @@ void setup_log(HINSTANCE instance) {
   log_set_folder(folder.c_str());
 }
 
+int explain_text(const char* message, int size, bool features, char* out, int out_size) {
+  if (!message || size < 0) return 0;
+  std::string text;
+  if (sfl::engine_object* live = sfl::acquire_live_engine()) {
+    text = live->explain(message, static_cast<size_t>(size), features);
+    live->Release();
+  } else {
+    std::string folder = user_folder();
+    if (folder.empty()) return 0;
+    sfl::engine_object transient(folder, std::string());
+    text = transient.explain(message, static_cast<size_t>(size), features);
+  }
+  return copy_out_text(text.c_str(), out, out_size);
+}
+
 }  // namespace
 
 extern "C" {
@@ -69,19 +84,15 @@ HRESULT WINAPI create_engine(engine_interface** out) {
 
 // Why a message scores as it does, as text; copied like the plug-in's texts (no NUL; a null buffer
 // asks for the length). Uses the live engine, or one loaded from the model file for the call.
+// In words a reader knows: header fields, words and phrases of the message.
 int WINAPI sfl_explain(const char* message, int size, char* out, int out_size) {
-  if (!message || size < 0) return 0;
-  std::string text;
-  if (sfl::engine_object* live = sfl::acquire_live_engine()) {
-    text = live->explain(message, static_cast<size_t>(size));
-    live->Release();
-  } else {
-    std::string folder = user_folder();
-    if (folder.empty()) return 0;
-    sfl::engine_object transient(folder, std::string());
-    text = transient.explain(message, static_cast<size_t>(size));
-  }
-  return copy_out_text(text.c_str(), out, out_size);
+  return explain_text(message, size, false, out, out_size);
+}
+
+// The model's own features (hashed fragments: "h4g:" header and "b4g:" body 4-grams, "h:" header
+// and "b:" body words), for whoever tunes the model.
+int WINAPI sfl_explain_features(const char* message, int size, char* out, int out_size) {
+  return explain_text(message, size, true, out, out_size);
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {

@@ -202,9 +202,9 @@ HRESULT STDMETHODCALLTYPE engine_object::query() {
   return yes ? S_OK : S_FALSE;
 }
 
-std::string engine_object::explain(const char* raw, size_t size) {
+std::string engine_object::explain(const char* raw, size_t size, bool features) {
   locked hold(&lock_);
-  return state_.explain(std::string_view(raw, size), kExplainFeatures);
+  return state_.explain(std::string_view(raw, size), kExplainFeatures, features);
 }
 
 void engine_object::load_lists(uint8_t mask) {

@@ -43,7 +43,7 @@ class engine_object final : public engine_interface {
 
   // Starts the saver; the object then holds one reference for its creator.
   void start();
-  std::string explain(const char* raw, size_t size);
+  std::string explain(const char* raw, size_t size, bool features);
   // Writes what is new; try_only skips when another thread holds the engine (process exit).
   void persist(bool try_only);
   const std::string& folder() const { return folder_; }

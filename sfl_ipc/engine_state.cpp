@@ -46,7 +46,7 @@ bool engine_state::trusted() const {
   return c.messages[0] >= kTrustedPerClass && c.messages[1] >= kTrustedPerClass;
 }
 
-std::string engine_state::explain(std::string_view raw, size_t limit) {
+std::string engine_state::explain(std::string_view raw, size_t limit, bool features) {
   engine_result r = score(raw);
   char line[256];
   std::snprintf(line, sizeof(line), "score %d\n", r.score);
@@ -58,8 +58,9 @@ std::string engine_state::explain(std::string_view raw, size_t limit) {
   }
   std::snprintf(line, sizeof(line), "margin %.3f (log-odds of spam)\n", classifier_.margin(raw));
   out += line;
-  // Half of the lines for the features that pull most towards spam, half towards good mail.
-  std::vector<explained_feature> all = classifier_.explain(raw, kExplainPool);
+  // Half of the lines for what pulls most towards spam, half towards good mail.
+  std::vector<explained_feature> all =
+      features ? classifier_.explain(raw, kExplainPool) : classifier_.explain_sources(raw, kExplainPool);
   size_t half = (limit + 1) / 2;
   out += "towards spam:\n";
   append_features(all, half, true, &out);

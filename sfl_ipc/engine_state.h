@@ -25,8 +25,9 @@ class engine_state {
 
   engine_result score(std::string_view raw);
   void learn(std::string_view raw, bool spam, bool user_mark);
-  // Why the message scores as it does: the deciding list rule, or the weightiest features.
-  std::string explain(std::string_view raw, size_t limit);
+  // Why the message scores as it does: the deciding list rule, or what weighed most: the header
+  // fields, words and phrases, or with `features` the model's own features.
+  std::string explain(std::string_view raw, size_t limit, bool features);
   bool trusted() const;
 
   classifier& model() { return classifier_; }

@@ -43,24 +43,43 @@ void classifier::learn(std::string_view raw, bool spam, bool user_mark) {
   if (!slots_.empty()) model_learn(&model_, slots_, spam);
 }
 
-std::vector<explained_feature> classifier::explain(std::string_view raw, size_t limit) {
+std::vector<explained_feature> classifier::weighed(std::string_view raw, bool by_source) {
   std::vector<named_feature> named;
   extract_named_features(raw, params_.tokens, &named);
-  // One entry per slot: the first feature that lands on it names it.
-  std::unordered_map<uint32_t, size_t> seen;
+  std::unordered_map<uint32_t, bool> slots_seen;
+  std::unordered_map<std::string, size_t> entry;
   std::vector<explained_feature> out;
-  for (const named_feature& f : named) {
+  for (named_feature& f : named) {
     uint32_t s = slot_of(f.hash, model_.params.table_bits);
-    if (!seen.emplace(s, out.size()).second) continue;
-    out.push_back(explained_feature{f.name, model_.weights[s]});
+    if (!slots_seen.emplace(s, true).second) continue;  // binary presence: a slot counts once
+    std::string& key = by_source ? f.source : f.name;
+    auto [at, fresh] = entry.emplace(key, out.size());
+    if (fresh) out.push_back(explained_feature{std::move(key), 0.0f});
+    out[at->second].weight += model_.weights[s];
   }
-  size_t n = std::min(limit, out.size());
-  std::partial_sort(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n), out.end(),
+  return out;
+}
+
+namespace {
+
+std::vector<explained_feature> heaviest(std::vector<explained_feature> all, size_t limit) {
+  size_t n = std::min(limit, all.size());
+  std::partial_sort(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n), all.end(),
                     [](const explained_feature& a, const explained_feature& b) {
                       return std::fabs(a.weight) > std::fabs(b.weight);
                     });
-  out.resize(n);
-  return out;
+  all.resize(n);
+  return all;
+}
+
+}  // namespace
+
+std::vector<explained_feature> classifier::explain(std::string_view raw, size_t limit) {
+  return heaviest(weighed(raw, false), limit);
+}
+
+std::vector<explained_feature> classifier::explain_sources(std::string_view raw, size_t limit) {
+  return heaviest(weighed(raw, true), limit);
 }
 
 void classifier::restore(const classifier_params& params, linear_model model,

@@ -47,6 +47,10 @@ class classifier {
   void learn(std::string_view raw, bool spam, bool user_mark);
   // The `limit` features of the message with the largest absolute weights, largest first.
   std::vector<explained_feature> explain(std::string_view raw, size_t limit);
+  // The same gathered by what a reader recognises (see named_feature::source): each entry is a
+  // header field, a body word or a word pair with the summed weight of its features, so that the
+  // entries add up to the margin less the bias. Largest absolute sums first.
+  std::vector<explained_feature> explain_sources(std::string_view raw, size_t limit);
 
   const learn_counters& counters() const { return counters_; }
   const classifier_params& params() const { return params_; }
@@ -57,6 +61,9 @@ class classifier {
 
  private:
   void slots_of(std::string_view raw);
+  // Weights of the message's features, each slot once (named by the first feature that lands on
+  // it), by feature name or by source.
+  std::vector<explained_feature> weighed(std::string_view raw, bool by_source);
 
   classifier_params params_;
   linear_model model_;

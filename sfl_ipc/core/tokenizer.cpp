@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace sfl {
 
@@ -82,6 +83,7 @@ size_t for_each_word(std::string_view text, size_t limit, F&& f) {
 template <class Sink>
 void grams(std::string_view text, size_t limit, uint32_t seed, Sink& sink) {
   size_t n = std::min(text.size(), limit);
+  sink.begin_text(text.substr(0, n), seed);
   for (size_t i = 0; i + kGramSize <= n; ++i) sink.gram(text.data() + i, seed);
 }
 
@@ -116,6 +118,7 @@ template <class Sink>
 void words(const parsed_message& msg, const tokenizer_params& p, Sink& sink) {
   if (p.header_words) {
     for (const header_field& f : msg.fields) {
+      sink.begin_field(f);
       std::string_view v = std::string_view(f.value).substr(0, p.max_field_bytes);
       for_each_word(v, kMaxWord,
                     [&](std::string_view w) { sink.text(feature_kind::header_word, f.name, w, {}); });
@@ -142,6 +145,8 @@ void visit_features(std::string_view raw, const tokenizer_params& p, Sink& sink)
 
 struct hash_sink {
   std::vector<uint32_t>* out;
+  void begin_text(std::string_view, uint32_t) {}
+  void begin_field(const header_field&) {}
   void gram(const char* p, uint32_t seed) { out->push_back(gram_hash(p, seed)); }
   void text(feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {
     out->push_back(text_hash(k, tag, a, b));
@@ -161,21 +166,88 @@ void append_escaped(std::string_view bytes, std::string* out, bool fold = false)
   }
 }
 
+constexpr size_t kSourceValueBytes = 60;  // of a header value shown as a feature's source
+
+std::string field_source(std::string_view name, std::string_view value) {
+  std::string out;
+  size_t n = std::min(value.size(), kSourceValueBytes);
+  append_escaped(name, &out);
+  out += ": ";
+  // Spaces are kept as spaces: the value is read as a phrase.
+  for (size_t i = 0; i < n; ++i) {
+    if (value[i] == ' ')
+      out += ' ';
+    else
+      append_escaped(value.substr(i, 1), &out);
+  }
+  if (value.size() > n) out += "...";
+  return out;
+}
+
+std::string word_source(std::string_view word) {
+  std::string out;
+  append_escaped(word, &out, true);
+  return out;
+}
+
 struct name_sink {
-  std::vector<named_feature>* out;
-  void gram(const char* p, uint32_t seed) {
-    named_feature f{gram_hash(p, seed), seed == kRawSeed ? "4g:" : (seed == kBodySeed ? "b4g:" : "h4g:")};
+  std::vector<named_feature>* out = nullptr;
+  // The text whose 4-grams come next, and where its words or lines lie, to name each gram's source.
+  std::string_view gram_text;
+  uint32_t seed = 0;
+  std::vector<std::pair<size_t, size_t>> spans;  // [begin, end) of words (body) or lines (header)
+  std::string field;                             // source of the header field whose words come next
+
+  void begin_text(std::string_view t, uint32_t s) {
+    gram_text = t;
+    seed = s;
+    spans.clear();
+    if (s == kBodySeed) {
+      for_each_word(t, t.size(), [&](std::string_view w) {
+        size_t at = static_cast<size_t>(w.data() - t.data());
+        spans.emplace_back(at, at + w.size());
+      });
+    } else if (s == kHeaderSeed) {
+      for (size_t at = 0; at < t.size();) {
+        size_t end = std::min(t.find('\n', at), t.size());
+        spans.emplace_back(at, end);
+        at = end + 1;
+      }
+    }
+  }
+  void begin_field(const header_field& f) { field = field_source(f.name, f.value); }
+
+  // The word or line the gram starting at `at` overlaps; empty for spacing between words.
+  std::string gram_source(size_t at) const {
+    auto it = std::upper_bound(spans.begin(), spans.end(), at,
+                               [](size_t v, const std::pair<size_t, size_t>& sp) { return v < sp.second; });
+    if (it == spans.end() || it->first >= at + kGramSize) return std::string();
+    std::string_view piece = gram_text.substr(it->first, it->second - it->first);
+    if (seed == kBodySeed) return word_source(piece);
+    size_t colon = piece.find(": ");
+    return colon == std::string_view::npos ? word_source(piece)
+                                           : field_source(piece.substr(0, colon), piece.substr(colon + 2));
+  }
+
+  void gram(const char* p, uint32_t s) {
+    named_feature f{gram_hash(p, s), s == kRawSeed ? "4g:" : (s == kBodySeed ? "b4g:" : "h4g:"),
+                    std::string()};
     append_escaped(std::string_view(p, kGramSize), &f.name);
+    f.source = s == kRawSeed ? f.name : gram_source(static_cast<size_t>(p - gram_text.data()));
+    if (f.source.empty()) f.source = "(spacing and punctuation)";
     out->push_back(std::move(f));
   }
   void text(feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {
-    named_feature f{text_hash(k, tag, a, b), std::string()};
+    named_feature f{text_hash(k, tag, a, b), std::string(), std::string()};
     if (k == feature_kind::header_word) {
       f.name = "h:";
       append_escaped(tag, &f.name);
       f.name += ':';
+      f.source = field;
     } else {
       f.name = (k == feature_kind::body_word) ? "b:" : "p:";
+      f.source = word_source(a);
+      if (k == feature_kind::body_pair) f.source += " " + word_source(b);
     }
     append_escaped(a, &f.name, true);
     if (k == feature_kind::body_pair) {
@@ -197,7 +269,8 @@ void extract_features(std::string_view raw, const tokenizer_params& params, std:
 void extract_named_features(std::string_view raw, const tokenizer_params& params,
                             std::vector<named_feature>* out) {
   out->clear();
-  name_sink sink{out};
+  name_sink sink;
+  sink.out = out;
   visit_features(raw, params, sink);
 }
 

@@ -24,11 +24,14 @@ constexpr uint32_t kTokenizerVersion = 5;
 struct tokenizer_params {
   uint32_t raw_prefix = 0;        // bytes of raw text that give 4-grams
   uint32_t header_prefix = 2000;  // bytes of decoded header text that give 4-grams
-  uint32_t body_prefix = 3000;    // bytes of decoded body text that give 4-grams
+  // Body 4-grams from the opening of the text only, and at most 1000 body words: what a message
+  // opens with tells most, and its long tail mostly adds noise (measured over six orders of the
+  // public corpus, mean (1-ROCA)% online: 3000 bytes / 3000 words 0.087, 250 / 1000 0.064).
+  uint32_t body_prefix = 250;  // bytes of decoded body text that give 4-grams
   bool header_words = true;
   bool body_words = true;
   bool body_pairs = false;          // adjacent body word pairs
-  uint32_t max_words = 3000;        // body words looked at
+  uint32_t max_words = 1000;        // body words looked at
   uint32_t max_field_bytes = 1024;  // bytes of one header field looked at
   mime_limits limits;
 };
@@ -39,6 +42,10 @@ enum class feature_kind : uint8_t { header_word = 2, body_word = 3, body_pair = 
 struct named_feature {
   uint32_t hash;
   std::string name;  // printable: non-printing bytes escaped as \xNN
+  // What a reader recognises it by, escaped likewise: the header field it came from as
+  // "name: value" (value cut short), the body word (case folded) a word or 4-gram belongs to,
+  // "first second" for a word pair.
+  std::string source;
 };
 
 // Feature hashes of a message, in order of appearance, repeats included.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <string>
@@ -72,6 +73,53 @@ TEST(Classifier, ExplainListsHeaviestFeaturesByName) {
   EXPECT_TRUE(c.explain("", 10).empty());
 }
 
+TEST(Classifier, ExplainSourcesGathersFragmentsIntoFieldsAndWords) {
+  sfl::classifier c;
+  for (int i = 0; i < 10; ++i) {
+    c.learn(spam_message(i), true, true);
+    c.learn(ham_message(i), false, true);
+  }
+  const std::string probe = spam_message(100);
+  std::vector<sfl::explained_feature> all = c.explain_sources(probe, 100000);
+  // every slot counted once, under one source: the sources add up to the margin less the bias
+  double sum = 0;
+  for (const auto& e : all) sum += e.weight;
+  EXPECT_NEAR(sum, c.margin(probe) - c.model().bias, 1e-3);
+  auto find = [&](const std::string& name) -> const sfl::explained_feature* {
+    for (const auto& e : all)
+      if (e.name == name) return &e;
+    return nullptr;
+  };
+  const sfl::explained_feature* subject = find("subject: CHEAP PILLS buy now");
+  ASSERT_NE(subject, nullptr);
+  EXPECT_GT(subject->weight, 0.0f);
+  // the field's words and 4-grams together outweigh any one of its features
+  float heaviest_subject_feature = 0;
+  for (const auto& f : c.explain(probe, 100000))
+    if (f.name.compare(0, 10, "h:subject:") == 0)
+      heaviest_subject_feature = std::max(heaviest_subject_feature, std::fabs(f.weight));
+  EXPECT_GT(subject->weight, heaviest_subject_feature);
+  // body words case folded, the 4-grams inside a word gathered into it
+  const sfl::explained_feature* offer = find("amazing");
+  ASSERT_NE(offer, nullptr);
+  EXPECT_GT(offer->weight, 0.0f);
+  for (const auto& e : all) {
+    EXPECT_EQ(e.name.find("b4g:"), std::string::npos) << e.name;
+    EXPECT_EQ(e.name.find("h4g:"), std::string::npos) << e.name;
+  }
+  bool from_pulls_good = false;
+  for (const auto& e : c.explain_sources(ham_message(100), 100000))
+    from_pulls_good |= e.name == "from: alice@work.example" && e.weight < 0;
+  EXPECT_TRUE(from_pulls_good);
+  // a long header value is cut short
+  std::string long_subject = "Subject: " + std::string(200, 'x') + "\n\nbody text here";
+  bool cut = false;
+  for (const auto& e : c.explain_sources(long_subject, 100000))
+    cut |= e.name == "subject: " + std::string(60, 'x') + "...";
+  EXPECT_TRUE(cut);
+  EXPECT_TRUE(c.explain_sources("", 10).empty());
+}
+
 TEST(Calibration, PriorShiftGrowsWithTheGoodToSpamMixAndIsBounded) {
   sfl::calibration_params p;  // weight 2, free ratio 2.2, at most 2
   struct row {
@@ -132,7 +180,8 @@ TEST(Calibration, MonotoneThroughTheMiddle) {
   EXPECT_EQ(sfl::score_from_margin(1e300, p), 100);
   int prev = 0;
   int distinct = 0;
-  for (double m = -20; m <= 20; m += 0.01) {
+  // Spam margins reach far past good mail's (the scale's top is spread over margins 4 to 80).
+  for (double m = -20; m <= 80; m += 0.01) {
     int s = sfl::score_from_margin(m, p);
     EXPECT_GE(s, prev) << "margin " << m;
     distinct += s != prev;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <string>
 
@@ -137,6 +138,33 @@ TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
     EXPECT_EQ(got, rows[i].want) << "row " << i;
     if (got != sfl::model_load::ok) { EXPECT_TRUE(same_state(target, sentinel())) << "row " << i; }
   }
+}
+
+std::vector<uint8_t> read_golden(const char* name) {
+  std::vector<uint8_t> bytes;
+  FILE* f = std::fopen((std::string(SFL_GOLDEN_DIR) + name).c_str(), "rb");
+  if (!f) return bytes;
+  for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+  std::fclose(f);
+  return bytes;
+}
+
+// model_format4.bin: a 2^12-slot model that learned "Subject: cheap pills\n\nbuy now http://x.example" as
+// spam, then "Subject: notes\n\nthe meeting is on Tuesday" as good, saved by the format-4 encoder
+// when the tokenizer's defaults were a 3000-byte body prefix and 3000 body words. A model keeps the
+// parameters it was trained with: it must score as it did then, whatever today's defaults are.
+TEST(ModelFile, GoldenFileOfFormat4) {
+  std::vector<uint8_t> golden = read_golden("model_format4.bin");
+  ASSERT_EQ(golden.size(), 691u);
+  sfl::classifier back;
+  ASSERT_EQ(sfl::decode_model(golden.data(), golden.size(), &back), sfl::model_load::ok);
+  EXPECT_EQ(back.score("Subject: cheap pills\n\nbuy now"), 66);
+  EXPECT_EQ(back.score("Subject: notes\n\nthe meeting"), 46);
+  EXPECT_EQ(back.counters().messages[0], 1u);
+  EXPECT_EQ(back.counters().marks[0], 0u);
+  EXPECT_EQ(back.params().tokens.body_prefix, 3000u);
+  EXPECT_EQ(back.params().tokens.max_words, 3000u);
+  EXPECT_NE(back.params().tokens.body_prefix, sfl::classifier_params().tokens.body_prefix);
 }
 
 }  // namespace

@@ -249,6 +249,19 @@ TEST_F(engine_lib, damaged_model_is_set_aside_and_the_engine_starts_fresh) {
   EXPECT_FALSE(file_exists(user_file("sfl_model.bad")));
 }
 
+// A model saved by an earlier release keeps working: format 4 with the tokenizer defaults of its day
+// (see tests/engine_core/model_file_test.cpp), loaded as it stands, never set aside or misread.
+TEST_F(engine_lib, model_of_an_earlier_release_loads_with_its_own_parameters) {
+  const std::string golden = read_file(std::string(SFL_GOLDEN_DIR) + "model_format4.bin");
+  ASSERT_EQ(golden.size(), 691u);
+  ASSERT_TRUE(write_file(user_file("sfl_model.bin"), golden));
+  load();
+  EXPECT_EQ(score("Subject: cheap pills\r\n\r\nbuy now"), 66);
+  EXPECT_EQ(score("Subject: notes\r\n\r\nthe meeting"), 46);
+  unload();
+  EXPECT_FALSE(file_exists(user_file("sfl_model.bad")));
+}
+
 // A worker learns and saves every two seconds; it is killed at random moments, and whatever model
 // file it left must load without being set aside.
 TEST_F(engine_lib, killing_a_learning_process_leaves_a_loadable_model) {
@@ -397,7 +410,9 @@ TEST_F(engine_lib, explanation_names_the_deciding_rule_or_the_features) {
   load();
   train(30);
   auto fn = export_of<explain_fn>(module_, "sfl_explain");
+  auto raw_fn = export_of<explain_fn>(module_, "sfl_explain_features");
   ASSERT_NE(fn, nullptr);
+  ASSERT_NE(raw_fn, nullptr);
   std::string listed = synthetic_message(false, rng_, nullptr, "lottery results");
   std::string plain = synthetic_message(true, rng_, nullptr, "viagra casino jackpot");
 
@@ -409,10 +424,19 @@ TEST_F(engine_lib, explanation_names_the_deciding_rule_or_the_features) {
     std::string by_features = explain(fn, plain);
     EXPECT_EQ(by_features.find("Lottery rule"), std::string::npos) << "pass " << pass;
     EXPECT_EQ(by_features.find("list rule"), std::string::npos) << "pass " << pass;
-    // features of the message, words or 4-grams, with their weights
-    bool names_features =
-        by_features.find("b:") != std::string::npos || by_features.find("4g:") != std::string::npos;
-    EXPECT_TRUE(names_features) << "pass " << pass << ":\n" << by_features;
+    // what a reader knows (header fields, words of the body), never the model's hashed fragments
+    EXPECT_NE(by_features.find("from: promo@deals.example"), std::string::npos) << "pass " << pass << ":\n"
+                                                                                << by_features;
+    bool names_a_word = false;
+    for (const char* w : {"viagra", "casino", "jackpot", "credit", "bitcoin", "million", "bonus"})
+      names_a_word |= by_features.find(std::string("  ") + w + "\n") != std::string::npos;
+    EXPECT_TRUE(names_a_word) << "pass " << pass << ":\n" << by_features;
+    EXPECT_EQ(by_features.find("4g:"), std::string::npos) << "pass " << pass << ":\n" << by_features;
+    EXPECT_EQ(by_features.find("b:"), std::string::npos) << "pass " << pass << ":\n" << by_features;
+    // the model's own features on request
+    std::string raw = explain(raw_fn, plain);
+    bool names_features = raw.find("b:") != std::string::npos || raw.find("4g:") != std::string::npos;
+    EXPECT_TRUE(names_features) << "pass " << pass << ":\n" << raw;
     if (pass == 0) {
       release();  // saves; the library stays loaded
       ASSERT_TRUE(file_exists(user_file("sfl_model.bin")));
