@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Screenshots of the user-interface framework: builds the framework demo (tests/demo), shows its
+# Screenshots of the user interface: builds the framework demo (tests/demo), shows its
 # property sheet under a virtual display with a window manager (so that title bars and frames are
 # drawn), one shot per page, and writes the PNGs to out/screenshots/.
 set -euo pipefail
@@ -59,4 +59,6 @@ ninja -C "$build" -j"$(nproc)" framework_demo wineprefix
 mkdir -p "$out"
 rm -f "$out"/*.png
 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --session
+# The real configuration sheet, through the installed plug-in.
+"$root/scripts/sheet_screenshots.sh"
 ls "$out"
