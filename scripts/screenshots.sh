@@ -51,10 +51,9 @@ if [ "${1:-}" = "--session" ]; then
   exit 0
 fi
 "$root/scripts/setup.sh"
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-fi
+# Configured every time: a build folder made before the demo's folder existed does not know its target.
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 ninja -C "$build" -j"$(nproc)" framework_demo wineprefix
 mkdir -p "$out"
 rm -f "$out"/*.png
