@@ -69,13 +69,13 @@ struct page_spec {
 
 // A sheet over the given pages, all records filled.
 struct test_sheet {
-  test_sheet(const char* caption, const std::vector<page_spec>& specs, event_log* log) {
+  test_sheet(const char* caption, const std::vector<page_spec>& wanted, event_log* log) {
     test_module();
     sheet.set_caption(caption);
-    sheet.set_page_count(static_cast<unsigned>(specs.size()));
-    for (size_t i = 0; i < specs.size(); ++i) {
-      pages.emplace_back(new test_page(specs[i].id, specs[i].name, log));
-      EXPECT_TRUE(pages.back()->fill_page_record(sheet.page(static_cast<unsigned>(i)))) << specs[i].name;
+    sheet.set_page_count(static_cast<unsigned>(wanted.size()));
+    for (size_t i = 0; i < wanted.size(); ++i) {
+      pages.emplace_back(new test_page(wanted[i].id, wanted[i].name, log));
+      EXPECT_TRUE(pages.back()->fill_page_record(sheet.page(static_cast<unsigned>(i)))) << wanted[i].name;
     }
   }
   ~test_sheet() {

@@ -208,9 +208,9 @@ TEST(DialogTemplate, ItemsOfBothLayoutsWithAndWithoutFont) {
   } want[] = {{101, true, 7001}, {102, false, 0},   {0xFFFF, true, 7002},
               {1, false, 0},     {103, true, 7003}, {104, false, 0}};
   for (size_t r = 0; r < sizeof(rows) / sizeof(rows[0]); ++r) {
-    template_spec spec = three_icons(rows[r].extended, rows[r].style);
-    spec.menu = rows[r].menu;
-    bytes b = template_bits(spec);
+    template_spec wanted_template = three_icons(rows[r].extended, rows[r].style);
+    wanted_template.menu = rows[r].menu;
+    bytes b = template_bits(wanted_template);
     dialog_layout layout;
     ASSERT_TRUE(read_dialog_template(b.data(), b.size(), &layout)) << "row " << r;
     EXPECT_EQ(layout.extended, rows[r].extended) << "row " << r;
