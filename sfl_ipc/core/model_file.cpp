@@ -79,7 +79,7 @@ bool read_calibration(byte_view* in, calibration_params* c) {
          c->prior_free_ratio > 0 && read_finite(in, &c->max_prior_shift) && c->max_prior_shift >= 0;
 }
 
-bool read_params(byte_view* in, classifier_params* p) {
+bool read_params(byte_view* in, uint16_t format, classifier_params* p) {
   uint8_t bits;
   tokenizer_params& t = p->tokens;
   if (!read_u32(in, &t.raw_prefix) || t.raw_prefix > kMaxRawPrefix) return false;
@@ -89,6 +89,8 @@ bool read_params(byte_view* in, classifier_params* p) {
   if (!read_u32(in, &t.max_field_bytes) || t.max_field_bytes > kMaxRawPrefix) return false;
   if (!read_u32(in, &t.body_prefix) || t.body_prefix > kMaxRawPrefix) return false;
   if (!read_u32(in, &t.header_prefix) || t.header_prefix > kMaxRawPrefix) return false;
+  t.received_pairs = false;
+  if (format >= 5 && !read_flag(in, &t.received_pairs)) return false;
   if (!read_u8(in, &bits) || bits < kMinTableBits || bits > kMaxTableBits) return false;
   p->model.table_bits = bits;
   if (!read_finite(in, &p->model.learn_rate) || p->model.learn_rate <= 0) return false;
@@ -158,6 +160,7 @@ std::vector<uint8_t> encode_model(const classifier& c) {
   put_u32(&out, p.tokens.max_field_bytes);
   put_u32(&out, p.tokens.body_prefix);
   put_u32(&out, p.tokens.header_prefix);
+  put_u8(&out, p.tokens.received_pairs);
   put_u8(&out, static_cast<uint8_t>(m.params.table_bits));
   put_f32(&out, m.params.learn_rate);
   put_f32(&out, m.params.adaptive_floor);
@@ -189,11 +192,12 @@ model_load decode_model(const uint8_t* data, size_t size, classifier* out) {
   }
   uint16_t format, tokens;
   if (!read_u16(&in, &format) || !read_u16(&in, &tokens)) return model_load::corrupt;
-  if (format != kModelFormatVersion || tokens != kTokenizerVersion) return model_load::other_version;
+  if (format < kOldestModelFormat || format > kModelFormatVersion || tokens != kTokenizerVersion)
+    return model_load::other_version;
   classifier_params params;
   learn_counters counters;
   float bias;
-  if (!read_params(&in, &params) || !read_counters(&in, &counters) || !read_finite(&in, &bias))
+  if (!read_params(&in, format, &params) || !read_counters(&in, &counters) || !read_finite(&in, &bias))
     return model_load::corrupt;
   linear_model model = make_model(params.model);
   model.bias = bias;

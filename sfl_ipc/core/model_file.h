@@ -6,7 +6,8 @@
 //   6   2  tokenizer version (a model is only valid for the tokenizer that trained it)
 //   8      tokenizer parameters: u32 raw_prefix, u8 header_words, u8 body_words, u8 body_pairs,
 //          u32 max_words, u32 max_field_bytes
-//          u32 body_prefix, u32 header_prefix
+//          u32 body_prefix, u32 header_prefix, u8 received_pairs (format 5 on; format 4 has none,
+//          and a model of format 4 is read with received_pairs off, as it was trained)
 //          model parameters: u8 table_bits, f32 learn_rate, f32 adaptive_floor, f32 thick_margin,
 //          u8 max_steps
 //          calibration: f32 ham_slope, f32 spam_slope, f32 spam_power, f32 prior_weight,
@@ -31,7 +32,9 @@
 
 namespace sfl {
 
-constexpr uint16_t kModelFormatVersion = 4;
+constexpr uint16_t kModelFormatVersion = 5;
+// The oldest format still read: format 4 is format 5 without received_pairs.
+constexpr uint16_t kOldestModelFormat = 4;
 
 enum class model_load { ok, corrupt, other_version };
 

@@ -44,13 +44,12 @@ uint32_t fnv_bytes(uint32_t h, std::string_view s) {
   return h;
 }
 
-uint32_t text_hash(feature_kind kind, std::string_view tag, std::string_view a, std::string_view b) {
+uint32_t text_hash(feature_kind kind, std::string_view tag, std::string_view word) {
   uint32_t h = (2166136261u ^ static_cast<uint8_t>(kind)) * 16777619u;
   h = fnv_bytes(h, tag);
   h = (h ^ 0xffu) * 16777619u;  // separator: no tag/text split collides with another
-  h = fnv_bytes(h, a);
-  h = (h ^ 0xfeu) * 16777619u;
-  h = fnv_bytes(h, b);
+  h = fnv_bytes(h, word);
+  h = (h ^ 0xfeu) * 16777619u;  // (once the end of a second text, kept: the hashes must not change)
   return fmix32(h);
 }
 
@@ -114,22 +113,44 @@ std::string header_text(const parsed_message& msg, size_t limit) {
   return text;
 }
 
+// A pair's hash from its words' hashes, which already carry their field: pairs cost a multiply
+// rather than hashing their bytes again. Asymmetric, so that "a b" and "b a" differ.
+uint32_t pair_hash(feature_kind kind, uint32_t first, uint32_t second) {
+  return fmix32((first * 0x9e3779b1u + second) ^ (static_cast<uint32_t>(kind) * 0x85ebca6bu));
+}
+
 template <class Sink>
 void words(const parsed_message& msg, const tokenizer_params& p, Sink& sink) {
   if (p.header_words) {
     for (const header_field& f : msg.fields) {
       sink.begin_field(f);
       std::string_view v = std::string_view(f.value).substr(0, p.max_field_bytes);
-      for_each_word(v, kMaxWord,
-                    [&](std::string_view w) { sink.text(feature_kind::header_word, f.name, w, {}); });
+      std::string_view before, last;  // the two words before this one, and their hashes
+      uint32_t h_before = 0, h_last = 0;
+      bool pairs = p.received_pairs && f.name == "received";
+      for_each_word(v, kMaxWord, [&](std::string_view w) {
+        uint32_t h = text_hash(feature_kind::header_word, f.name, w);
+        sink.text(h, feature_kind::header_word, f.name, w, {});
+        if (pairs && !last.empty())
+          sink.text(pair_hash(feature_kind::header_pair, h_last, h), feature_kind::header_pair, f.name, last,
+                    w);
+        if (pairs && !before.empty())
+          sink.text(pair_hash(feature_kind::header_gap_pair, h_before, h), feature_kind::header_gap_pair,
+                    f.name, before, w);
+        before = last, h_before = h_last;
+        last = w, h_last = h;
+      });
     }
   }
   if (!p.body_words) return;
   std::string_view prev;
+  uint32_t h_prev = 0;
   for_each_word(msg.body_text, p.max_words, [&](std::string_view w) {
-    sink.text(feature_kind::body_word, {}, w, {});
-    if (p.body_pairs && !prev.empty()) sink.text(feature_kind::body_pair, {}, prev, w);
-    prev = w;
+    uint32_t h = text_hash(feature_kind::body_word, {}, w);
+    sink.text(h, feature_kind::body_word, {}, w, {});
+    if (p.body_pairs && !prev.empty())
+      sink.text(pair_hash(feature_kind::body_pair, h_prev, h), feature_kind::body_pair, {}, prev, w);
+    prev = w, h_prev = h;
   });
 }
 
@@ -148,8 +169,8 @@ struct hash_sink {
   void begin_text(std::string_view, uint32_t) {}
   void begin_field(const header_field&) {}
   void gram(const char* p, uint32_t seed) { out->push_back(gram_hash(p, seed)); }
-  void text(feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {
-    out->push_back(text_hash(k, tag, a, b));
+  void text(uint32_t hash, feature_kind, std::string_view, std::string_view, std::string_view) {
+    out->push_back(hash);
   }
 };
 
@@ -237,20 +258,23 @@ struct name_sink {
     if (f.source.empty()) f.source = "(spacing and punctuation)";
     out->push_back(std::move(f));
   }
-  void text(feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {
-    named_feature f{text_hash(k, tag, a, b), std::string(), std::string()};
-    if (k == feature_kind::header_word) {
-      f.name = "h:";
+  void text(uint32_t hash, feature_kind k, std::string_view tag, std::string_view a, std::string_view b) {
+    named_feature f{hash, std::string(), std::string()};
+    bool header = k == feature_kind::header_word || k == feature_kind::header_pair ||
+                  k == feature_kind::header_gap_pair;
+    bool pair = k != feature_kind::header_word && k != feature_kind::body_word;
+    if (header) {
+      f.name = k == feature_kind::header_word ? "h:" : (k == feature_kind::header_pair ? "hp:" : "hp2:");
       append_escaped(tag, &f.name);
       f.name += ':';
       f.source = field;
     } else {
       f.name = (k == feature_kind::body_word) ? "b:" : "p:";
       f.source = word_source(a);
-      if (k == feature_kind::body_pair) f.source += " " + word_source(b);
+      if (pair) f.source += " " + word_source(b);
     }
     append_escaped(a, &f.name, true);
-    if (k == feature_kind::body_pair) {
+    if (pair) {
       f.name += '+';
       append_escaped(b, &f.name, true);
     }

@@ -13,17 +13,18 @@ namespace {
 constexpr size_t kAtFormat = 4;
 constexpr size_t kAtTokenizer = 6;
 constexpr size_t kAtHeaderWords = 12;
-constexpr size_t kAtTableBits = 31;
-constexpr size_t kAtLearnRate = 32;
-constexpr size_t kAtMaxSteps = 44;
-constexpr size_t kAtSpamPower = 53;
-constexpr size_t kAtPriorWeight = 57;
-constexpr size_t kAtPriorFreeRatio = 61;
-constexpr size_t kAtMaxPriorShift = 65;
-constexpr size_t kAtMessagesSpam = 77;
-constexpr size_t kAtEncoding = 121;
-constexpr size_t kAtSparseCount = 122;
-constexpr size_t kAtFirstGap = 126;
+constexpr size_t kAtReceivedPairs = 31;
+constexpr size_t kAtTableBits = 32;
+constexpr size_t kAtLearnRate = 33;
+constexpr size_t kAtMaxSteps = 45;
+constexpr size_t kAtSpamPower = 54;
+constexpr size_t kAtPriorWeight = 58;
+constexpr size_t kAtPriorFreeRatio = 62;
+constexpr size_t kAtMaxPriorShift = 66;
+constexpr size_t kAtMessagesSpam = 78;
+constexpr size_t kAtEncoding = 122;
+constexpr size_t kAtSparseCount = 123;
+constexpr size_t kAtFirstGap = 127;
 
 sfl::classifier trained(uint32_t table_bits, int random_messages) {
   sfl::classifier_params p;
@@ -110,8 +111,11 @@ TEST(ModelFile, SealedButInvalidFieldsAreRejected) {
   const row rows[] = {
       {0, {'X'}, sfl::model_load::corrupt},  // magic
       {kAtFormat, {3, 0}, sfl::model_load::other_version},
+      {kAtFormat, {6, 0}, sfl::model_load::other_version},
+      {kAtFormat, {4, 0}, sfl::model_load::corrupt},  // read as format 4, one byte is left over
       {kAtTokenizer, {9, 0}, sfl::model_load::other_version},
       {kAtHeaderWords, {2}, sfl::model_load::corrupt},  // flag other than 0/1
+      {kAtReceivedPairs, {2}, sfl::model_load::corrupt},
       {kAtTableBits, {30}, sfl::model_load::corrupt},
       {kAtTableBits, {11}, sfl::model_load::corrupt},
       {kAtLearnRate, {0, 0, 0xc0, 0x7f}, sfl::model_load::corrupt},  // NaN
@@ -165,6 +169,35 @@ TEST(ModelFile, GoldenFileOfFormat4) {
   EXPECT_EQ(back.params().tokens.body_prefix, 3000u);
   EXPECT_EQ(back.params().tokens.max_words, 3000u);
   EXPECT_NE(back.params().tokens.body_prefix, sfl::classifier_params().tokens.body_prefix);
+  // Trained before word pairs existed: it goes on without them, and is saved as format 5 so.
+  EXPECT_FALSE(back.params().tokens.body_pairs);
+  EXPECT_FALSE(back.params().tokens.received_pairs);
+  std::vector<uint8_t> saved = sfl::encode_model(back);
+  EXPECT_EQ(saved[kAtFormat], 5);
+  EXPECT_EQ(saved.size(), golden.size() + 1);
+  sfl::classifier again;
+  ASSERT_EQ(sfl::decode_model(saved.data(), saved.size(), &again), sfl::model_load::ok);
+  EXPECT_FALSE(again.params().tokens.received_pairs);
+  EXPECT_EQ(again.score("Subject: cheap pills\n\nbuy now"), 66);
+  again.learn("Subject: cheap pills again\n\nbuy now", true, true);  // learning keeps its features
+  EXPECT_FALSE(again.params().tokens.received_pairs);
+}
+
+TEST(ModelFile, PairsAreKeptWithTheModel) {
+  for (bool pairs : {false, true}) {
+    sfl::classifier_params p;
+    p.model.table_bits = 12;
+    p.tokens.received_pairs = pairs;
+    sfl::classifier c(p);
+    c.learn("Received: from a.example by b\nSubject: cheap pills\n\nbuy", true, true);
+    std::vector<uint8_t> bytes = sfl::encode_model(c);
+    EXPECT_EQ(bytes[kAtReceivedPairs], pairs ? 1 : 0);
+    sfl::classifier back;
+    ASSERT_EQ(sfl::decode_model(bytes.data(), bytes.size(), &back), sfl::model_load::ok);
+    EXPECT_EQ(back.params().tokens.received_pairs, pairs);
+    const char* probe = "Received: from a.example by b\n\n";
+    EXPECT_EQ(back.margin(probe), c.margin(probe));
+  }
 }
 
 }  // namespace

@@ -21,12 +21,20 @@ uint32_t fold(const std::vector<uint32_t>& hashes) {
   return h;
 }
 
+// The parameters of models saved before word pairs existed: their features must never change.
+sfl::tokenizer_params without_pairs() {
+  sfl::tokenizer_params p;
+  p.body_pairs = false;
+  p.received_pairs = false;
+  return p;
+}
+
 // Pins the tokenizer: if this fails, the features changed, and kTokenizerVersion (and with it the
 // model file) must be bumped before the expected values here are updated.
 TEST(Tokenizer, GoldenMessage) {
   ASSERT_EQ(sfl::kTokenizerVersion, 5u);
   std::vector<sfl::named_feature> named;
-  sfl::extract_named_features(kGoldenMessage, sfl::tokenizer_params(), &named);
+  sfl::extract_named_features(kGoldenMessage, without_pairs(), &named);
   std::vector<std::string> names;
   std::vector<uint32_t> hashes;
   for (const auto& f : named) {
@@ -46,8 +54,41 @@ TEST(Tokenizer, GoldenMessage) {
   EXPECT_EQ(fold(hashes), 769974491u) << "hash fold changed";
 
   std::vector<uint32_t> plain;
-  sfl::extract_features(kGoldenMessage, sfl::tokenizer_params(), &plain);
+  sfl::extract_features(kGoldenMessage, without_pairs(), &plain);
   EXPECT_EQ(plain, hashes);  // the named and the plain paths agree
+}
+
+// Word pairs come on top of the features above, which keep their hashes and their order: a model
+// trained without pairs reads the same features from the same message. Header pairs come from the
+// Received trace only.
+TEST(Tokenizer, GoldenMessageWithPairs) {
+  std::vector<sfl::named_feature> named;
+  sfl::extract_named_features("Received: from relay.example by mx\nSubject: Win big prize\n\nFree $$$ now",
+                              sfl::tokenizer_params(), &named);
+  std::vector<std::string> names;
+  for (const auto& f : named)
+    if (f.name.compare(0, 2, "hp") == 0 || f.name.compare(0, 2, "p:") == 0)
+      names.push_back(f.name + " <- " + f.source);
+  const std::vector<std::string> want = {
+      "hp:received:from+relay.example <- received: from relay.example by mx",
+      "hp:received:relay.example+by <- received: from relay.example by mx",
+      "hp2:received:from+by <- received: from relay.example by mx",
+      "hp:received:by+mx <- received: from relay.example by mx",
+      "hp2:received:relay.example+mx <- received: from relay.example by mx",
+      "p:free+$$$ <- free $$$",
+      "p:$$$+now <- $$$ now",
+  };
+  EXPECT_EQ(names, want);
+
+  std::vector<sfl::named_feature> old_named, with;
+  sfl::extract_named_features(kGoldenMessage, without_pairs(), &old_named);
+  sfl::extract_named_features(kGoldenMessage, sfl::tokenizer_params(), &with);
+  std::vector<uint32_t> kept, old_hashes;
+  for (const auto& f : with)
+    if (f.name.compare(0, 2, "p:") != 0) kept.push_back(f.hash);
+  for (const auto& f : old_named) old_hashes.push_back(f.hash);
+  EXPECT_EQ(kept, old_hashes);
+  EXPECT_EQ(with.size(), old_named.size() + 1);  // "free+$$$"; the subject gives no pairs
 }
 
 // The same for a MIME message, so that a change of decoding (transfer encodings, HTML) shows too.
@@ -58,7 +99,7 @@ TEST(Tokenizer, GoldenMimeMessage) {
       "<p>Cl=69ck <a href=3D\"http://x.example/?id=3D1\">here</a> &amp; <b>win</b></p>\n"
       "--b\nContent-Type: text/plain\nContent-Transfer-Encoding: base64\n\nQnV5IE5PVw==\n--b--\n";
   std::vector<uint32_t> hashes;
-  sfl::extract_features(raw, sfl::tokenizer_params(), &hashes);
+  sfl::extract_features(raw, without_pairs(), &hashes);
   EXPECT_EQ(hashes.size(), 107u);
   EXPECT_EQ(fold(hashes), 1833037523u) << "hash fold changed";
 }
@@ -109,13 +150,22 @@ TEST(Tokenizer, FeatureSourcesFollowParameters) {
   EXPECT_EQ(h.size(), 3u);
   p.raw_prefix = 0;
   p.body_words = true;
-  p.body_pairs = true;
   std::vector<sfl::named_feature> named;
   sfl::extract_named_features(kGoldenMessage, p, &named);
   ASSERT_EQ(named.size(), 3u);  // "Free", "$$$", and their pair
   EXPECT_EQ(named[0].name, "b:free");
   EXPECT_EQ(named[1].name, "b:$$$");
   EXPECT_EQ(named[2].name, "p:free+$$$");
+  p.body_pairs = false;
+  sfl::extract_named_features(kGoldenMessage, p, &named);
+  EXPECT_EQ(named.size(), 2u);
+  p.header_words = true;  // "Received: from a.example by b": three words, two pairs, one gap pair
+  const std::string traced = std::string("Received: from a.example by b\n") + kGoldenMessage;
+  sfl::extract_named_features(traced, p, &named);
+  EXPECT_EQ(named.size(), 2u + 2u + 3u + 3u);  // body words, subject words, Received words and pairs
+  p.received_pairs = false;
+  sfl::extract_named_features(traced, p, &named);
+  EXPECT_EQ(named.size(), 7u);
   sfl::extract_features("", sfl::tokenizer_params(), &h);
   EXPECT_TRUE(h.empty());
 }
