@@ -192,6 +192,8 @@ bool parse_options(int argc, char** argv, options* o) {
       p.tokens.body_words = std::atoi(v) != 0;
     else if (k == "--body-pairs")
       p.tokens.body_pairs = std::atoi(v) != 0;
+    else if (k == "--received-pairs")
+      p.tokens.received_pairs = std::atoi(v) != 0;
     else if (k == "--max-words")
       p.tokens.max_words = static_cast<uint32_t>(std::atoi(v));
     else if (k == "--bits")
@@ -214,6 +216,8 @@ bool parse_options(int argc, char** argv, options* o) {
       p.calibration.spam_slope = std::strtof(v, nullptr);
     else if (k == "--prior-weight")
       p.calibration.prior_weight = std::strtof(v, nullptr);
+    else if (k == "--max-prior-shift")
+      p.calibration.max_prior_shift = std::strtof(v, nullptr);
     else if (k == "--prior-free-ratio")
       p.calibration.prior_free_ratio = std::strtof(v, nullptr);
     else
@@ -308,10 +312,12 @@ int main(int argc, char** argv) {
         "usage: core_bench --corpus DIR --index IDX [--train IDX] [--out FILE] [--margins FILE] [--prefix "
         "N]\n"
         "       core_bench --corpus DIR --orders IDX[,IDX...] [--out-dir DIR] [options]\n"
-        "  [--header-words 0|1] [--body-words 0|1] [--body-pairs 0|1] [--max-words N] [--max-field-bytes N]\n"
+        "  [--header-words 0|1] [--body-words 0|1] [--body-pairs 0|1] [--received-pairs 0|1] [--max-words N] "
+        "[--max-field-bytes N]\n"
         "  [--body-prefix N] [--header-prefix N]\n"
         "  [--bits N] [--rate F] [--floor F] [--thick F] [--max-steps N]\n"
-        "  [--ham-slope F] [--spam-slope F] [--spam-power F] [--prior-weight F] [--prior-free-ratio F]\n");
+        "  [--ham-slope F] [--spam-slope F] [--spam-power F] [--prior-weight F] [--prior-free-ratio F] "
+        "[--max-prior-shift F]\n");
     return 2;
   }
   if (!o.orders.empty()) return run_orders(o);

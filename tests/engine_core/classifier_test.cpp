@@ -121,7 +121,7 @@ TEST(Classifier, ExplainSourcesGathersFragmentsIntoFieldsAndWords) {
 }
 
 TEST(Calibration, PriorShiftGrowsWithTheGoodToSpamMixAndIsBounded) {
-  sfl::calibration_params p;  // weight 2, free ratio 2.2, at most 2
+  sfl::calibration_params p;  // weight 3, free ratio 2.2, at most 3
   struct row {
     uint64_t good, spam;
     double want;
@@ -131,8 +131,8 @@ TEST(Calibration, PriorShiftGrowsWithTheGoodToSpamMixAndIsBounded) {
       {1000, 1000, 0.0},
       {1, 1000, 0.0},                                     // balanced or spam-heavy: none
       {21, 9, 0.0},                                       // 2.2:1 exactly: none
-      {2750, 500, 2.0 * std::log(2751.0 / 501.0 / 2.2)},  // 5.5:1
-      {1000000, 0, 2.0},                                  // capped
+      {2750, 500, 3.0 * std::log(2751.0 / 501.0 / 2.2)},  // 5.5:1
+      {1000000, 0, 3.0},                                  // capped
   };
   for (size_t i = 0; i < std::size(rows); ++i)
     EXPECT_NEAR(sfl::prior_shift(rows[i].good, rows[i].spam, p), rows[i].want, 1e-4) << "row " << i;
