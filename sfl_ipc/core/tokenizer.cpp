@@ -194,12 +194,14 @@ std::string field_source(std::string_view name, std::string_view value) {
   size_t n = std::min(value.size(), kSourceValueBytes);
   append_escaped(name, &out);
   out += ": ";
-  // Spaces are kept as spaces: the value is read as a phrase.
+  // The value is read as a phrase: a run of spaces, tabs and line breaks (a folded field keeps its
+  // tab) shows as one space.
   for (size_t i = 0; i < n; ++i) {
-    if (value[i] == ' ')
-      out += ' ';
-    else
+    bool blank = value[i] == ' ' || value[i] == '\t' || value[i] == '\r' || value[i] == '\n';
+    if (!blank)
       append_escaped(value.substr(i, 1), &out);
+    else if (out.back() != ' ')
+      out += ' ';
   }
   if (value.size() > n) out += "...";
   return out;

@@ -117,6 +117,11 @@ TEST(Classifier, ExplainSourcesGathersFragmentsIntoFieldsAndWords) {
   for (const auto& e : c.explain_sources(long_subject, 100000))
     cut |= e.name == "subject: " + std::string(60, 'x') + "...";
   EXPECT_TRUE(cut);
+  // a folded field reads as one line: its break and tab show as one space
+  bool unfolded = false;
+  for (const auto& e : c.explain_sources("Received: from a.example\r\n\tby  b.example\r\n\r\nhi", 100000))
+    unfolded |= e.name == "received: from a.example by b.example";
+  EXPECT_TRUE(unfolded);
   EXPECT_TRUE(c.explain_sources("", 10).empty());
 }
 
