@@ -9,9 +9,10 @@
 
 namespace ui_fixture {
 
-// Runs "xdotool <arguments>"; false when it could not be started.
-inline bool xdotool(const std::string& arguments) {
-  std::string command = "/usr/bin/xdotool " + arguments;
+// Runs the shell script through /bin/sh; false when it could not be started. The script is one
+// argument of the command line, so it must not hold double quotes.
+inline bool x_input_script(const std::string& script) {
+  std::string command = "/bin/sh -c \"" + script + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
@@ -23,13 +24,17 @@ inline bool xdotool(const std::string& arguments) {
 }
 
 // Gives the X focus to the top-level window titled exactly title, clicks the centre of the window
-// control (screen coordinates), then presses key.
+// control (screen coordinates), then presses key. The click and the key are a second xdotool run:
+// after a search xdotool would send them as events to the window found, and a window that Wine has
+// replaced meanwhile makes it die on BadWindow. Without one they are device input (XTEST), which
+// goes where the pointer and the focus are, as a user's does.
 inline bool click_then_press(const char* title, HWND control, const char* key) {
   RECT r;
   if (!GetWindowRect(control, &r)) return false;
   const POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  return xdotool(std::string("search --onlyvisible --name \"^") + title + "$\" windowfocus --sync mousemove --sync " +
-                 std::to_string(centre.x) + " " + std::to_string(centre.y) + " click 1 sleep 0.3 key " + key);
+  return x_input_script(std::string("/usr/bin/xdotool search --onlyvisible --name '^") + title +
+                        "$' windowfocus --sync; /usr/bin/xdotool mousemove --sync " + std::to_string(centre.x) +
+                        " " + std::to_string(centre.y) + " click 1 sleep 0.3 key " + key);
 }
 
 }  // namespace ui_fixture
